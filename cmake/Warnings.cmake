@@ -1,0 +1,7 @@
+# Warning flags for the project's own targets: sonara_warnings(target)
+function(sonara_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(SONARA_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
