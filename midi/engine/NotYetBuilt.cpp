@@ -12,7 +12,6 @@ void clsMidi::Pause() { NotImplementedYet("Pause"); }
 void clsMidi::put_Volume(int16_t, int16_t) { NotImplementedYet("Volume"); }
 void clsMidi::put_Balance(int16_t, int16_t) { NotImplementedYet("Balance"); }
 void clsMidi::put_MasterVolume(int32_t) { NotImplementedYet("MasterVolume"); }
-void clsMidi::put_SetDevice(int16_t) { NotImplementedYet("SetDevice"); }
 void clsMidi::put_Transpose(int16_t) { NotImplementedYet("Transpose"); }
 void clsMidi::put_Velocity(int16_t) { NotImplementedYet("Velocity"); }
 void clsMidi::put_SetCurrentPosition(int32_t) { NotImplementedYet("SetCurrentPosition"); }
