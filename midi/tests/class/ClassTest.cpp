@@ -155,3 +155,46 @@ TEST_F(ClassTest, SetDeviceIsStoredWithItsSign) {
 
 }  // namespace
 }  // namespace sonara
+
+namespace sonara {
+namespace {
+
+TEST(ShortMessageTest, PacksStatusAndDataBytes) {
+  struct Case {
+    int32_t status, data1, data2, packed;
+  };
+  const Case cases[] = {
+      {0xC2, 40, 0, 0x28C2},             // program change, channel index 2, program 40
+      {0xB0, 7, 100, 0x07B0 + 100 * 65536},  // controller 7 = 100 on channel index 0
+      {0x99, 36, 127, 0x7F2499},         // note-on on the percussion channel
+      {0x80, 64, 0, 0x4080},             // note-off with velocity 0
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PackShortMessage(c.status, c.data1, c.data2), c.packed);
+    EXPECT_EQ(MessageStatus(c.packed), c.status);
+    EXPECT_EQ(MessageData1(c.packed), c.data1);
+    EXPECT_EQ(MessageData2(c.packed), c.data2);
+    EXPECT_EQ(MessageKind(c.packed) | MessageChannel(c.packed), c.status);
+  }
+}
+
+TEST(DynArrayTest, UncreatedArraysAndOutOfBoundIndexesAreSubscriptErrors) {
+  DynArray<int32_t> a;
+  EXPECT_THROW(a.UBound(), AutomationError);
+  EXPECT_THROW(a[0], AutomationError);
+  a.Create(1, 3);
+  a[3] = 7;
+  EXPECT_EQ(a.LBound(), 1);
+  EXPECT_EQ(a.UBound(), 3);
+  EXPECT_THROW(a[0], AutomationError);
+  EXPECT_THROW(a[4], AutomationError);
+  a.Preserve(5);
+  EXPECT_EQ(a[3], 7) << "growing keeps the contents";
+  a.Append(9);
+  EXPECT_EQ(a.UBound(), 6);
+  a.Create(0, 0);
+  EXPECT_EQ(a[0], 0) << "re-creating discards the contents";
+}
+
+}  // namespace
+}  // namespace sonara
