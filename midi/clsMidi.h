@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,8 @@ enum PlayerStatusCode : int16_t {
   kStatusFileNotOpen = 6,
 };
 std::string StatusText(int16_t code);
+
+struct TrackDecodeState;
 
 class clsMidi {
  public:
@@ -100,6 +103,35 @@ class clsMidi {
   const std::string& FileName() const noexcept { return fileName_; }
 
   // ---- Internal operations: loader (midi/loader) ----
+
+  // Loads a song from bytes already read from FileName; OpenMidiFile reads
+  // the file whole and hands it here. Like OpenMidiFile it never fails.
+  void OpenMidiData(const std::string& FileName, std::span<const uint8_t> data);
+
+  // The big-endian value of the first count (1 to 4) of the four bytes.
+  static uint32_t BytesToNumber(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4, int count) noexcept;
+  // A variable-length quantity of at most four bytes: length 0 (and value 0)
+  // when all four bytes say that another one follows.
+  static void DecodeVarLen(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4, int16_t& length,
+                           int32_t& value) noexcept;
+
+  // Reads and checks the file header; on a bad one the file is rejected.
+  bool ReadHeader(std::span<const uint8_t> file);
+  // The failure path of a file that cannot be loaded at all.
+  void RejectFile(const std::string& message);
+  void ScanTrackChunks(std::span<const uint8_t> file);
+  void ReadTracks(std::span<const uint8_t> file);
+  void StoreTrackEvent(int32_t delta, int32_t message, int16_t track, int16_t lyricIndex);
+  int16_t FindKaraokeTrack(std::span<const uint8_t> file);
+  void MergeTracks();
+  void ResetSongSettings();
+
+  // Karaoke text and titles, run by the track decoder.
+  void ResetLyricTables();
+  void TitleStep(TrackDecodeState& state, std::span<const uint8_t> text);
+  void KaraokeTextStep(TrackDecodeState& state, std::span<const uint8_t> text);
+  void LyricStep(TrackDecodeState& state, std::span<const uint8_t> text);
+  void CloseLyricText(TrackDecodeState& state);
 
   // ---- Internal operations: engine (midi/engine) ----
 

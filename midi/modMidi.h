@@ -52,6 +52,18 @@ struct EventRecord {
   bool operator==(const EventRecord&) const = default;
 };
 
+// A tempo record of the Timeline: a stream tempo event in its packed form.
+constexpr int32_t kTempoRecordKind = 0x01000000;
+constexpr bool IsTempoRecord(int32_t message) noexcept { return (message & 0xFF000000) == kTempoRecordKind; }
+constexpr int32_t TempoRecordValue(int32_t message) noexcept { return message & 0x00FFFFFF; }
+
+// From this tick on the song plays at Tempo microseconds per quarter note.
+struct TempoChange {
+  int32_t Tick = 0;
+  int32_t Tempo = 0;
+  bool operator==(const TempoChange&) const = default;
+};
+
 // One entry of the track directory.
 struct ChunkRecord {
   std::string ChunkId;       // four characters, one per file byte
@@ -125,6 +137,12 @@ struct PlayerStore {
   DynArray<std::string> LyricPhrases;              // from 0
   std::string LyricTextStore;
   std::array<std::string, 3> TitleList;
+  // Every tempo change of the song in Timeline order: the clock texts convert
+  // ticks through it.
+  std::vector<TempoChange> TempoMap;
+  // The tempo (microseconds per quarter note) the stream plays at now: the
+  // loader sets the tempo at tick 0, playback follows the tempo records.
+  int32_t TempoInForce = 0;
 
   // Position
   int32_t StartTick = 0;

@@ -11,19 +11,14 @@ void clsMidi::StopMidi() { NotImplementedYet("StopMidi"); }
 void clsMidi::Pause() { NotImplementedYet("Pause"); }
 void clsMidi::put_Volume(int16_t, int16_t) { NotImplementedYet("Volume"); }
 void clsMidi::put_Balance(int16_t, int16_t) { NotImplementedYet("Balance"); }
-void clsMidi::put_MasterVolume(int32_t) { NotImplementedYet("MasterVolume"); }
-void clsMidi::put_Transpose(int16_t) { NotImplementedYet("Transpose"); }
-void clsMidi::put_Velocity(int16_t) { NotImplementedYet("Velocity"); }
 void clsMidi::put_SetCurrentPosition(int32_t) { NotImplementedYet("SetCurrentPosition"); }
 void clsMidi::put_Phaser(int16_t, int16_t) { NotImplementedYet("Phaser"); }
 void clsMidi::put_Tremulo(int16_t, int16_t) { NotImplementedYet("Tremulo"); }
 void clsMidi::put_Celeste(int16_t, int16_t) { NotImplementedYet("Celeste"); }
 void clsMidi::put_Chorus(int16_t, int16_t) { NotImplementedYet("Chorus"); }
-int32_t clsMidi::get_MasterVolume() { NotImplementedYet("MasterVolume"); }
 int32_t clsMidi::get_GetCurrentPosition() { NotImplementedYet("GetCurrentPosition"); }
 void clsMidi::put_MuteChannel(int16_t, VariantBool) { NotImplementedYet("MuteChannel"); }
 void clsMidi::ChangePatch(uint8_t, uint8_t) { NotImplementedYet("ChangePatch"); }
 void clsMidi::CloseDevice() { NotImplementedYet("CloseDevice"); }
-void clsMidi::OpenMidiFile(const std::string&) { NotImplementedYet("OpenMidiFile"); }
 
 }  // namespace sonara

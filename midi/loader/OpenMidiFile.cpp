@@ -1,0 +1,112 @@
+// Opening a song file: the loading steps in order, then the song's
+// announcement with its length and time signature.
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "clsMidi.h"
+#include "loader/SongTiming.h"
+#include "platform/dialogs.h"
+
+namespace sonara {
+
+namespace {
+
+constexpr int kPointerDefault = 0;
+constexpr int kPointerHourglass = 11;
+
+// Positions in the track directory are 32-bit.
+constexpr std::uintmax_t kMaxFileSize = std::numeric_limits<int32_t>::max();
+
+// The whole file in memory, or why it could not be read. Nothing is created.
+struct FileContents {
+  std::vector<uint8_t> bytes;
+  std::string error;
+};
+
+FileContents ReadWholeFile(const std::string& name) {
+  FileContents result;
+  std::error_code ec;
+  if (std::filesystem::is_directory(name, ec)) {
+    result.error = std::strerror(EISDIR);
+    return result;
+  }
+  errno = 0;
+  std::ifstream in(name, std::ios::binary);
+  if (!in) {
+    result.error = std::strerror(errno != 0 ? errno : ENOENT);
+    return result;
+  }
+  const auto size = std::filesystem::file_size(name, ec);
+  if (ec) {
+    result.error = ec.message();
+    return result;
+  }
+  if (size > kMaxFileSize) {
+    result.error = std::strerror(EFBIG);
+    return result;
+  }
+  result.bytes.resize(static_cast<size_t>(size));
+  in.read(reinterpret_cast<char*>(result.bytes.data()), static_cast<std::streamsize>(size));
+  if (in.gcount() != static_cast<std::streamsize>(size)) {
+    result.error = std::strerror(errno != 0 ? errno : EIO);
+    result.bytes.clear();
+  }
+  return result;
+}
+
+// Runs one loading step; a failure ends that step only.
+template <class Step>
+void IgnoringFailure(Step&& step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+std::string TimeSignatureText() {
+  return std::to_string(modMidi.TimeSigNumerator) + "/" + std::to_string(modMidi.TimeSigDenominator);
+}
+
+}  // namespace
+
+void clsMidi::OpenMidiFile(const std::string& FileName) {
+  if (modMidi.PlayerStatus == kStatusPlaying) IgnoringFailure([&] { StopMidi(); });
+  FileContents file = ReadWholeFile(FileName);
+  if (!file.error.empty()) {
+    // A file that cannot be read is refused like one with a bad header.
+    IgnoringFailure([&] {
+      mm::SetMousePointer(kPointerHourglass);
+      RejectFile("Cannot open file: " + FileName + " (" + file.error + ")");
+    });
+    IgnoringFailure([] { mm::SetMousePointer(kPointerDefault); });
+    return;
+  }
+  OpenMidiData(FileName, file.bytes);
+}
+
+void clsMidi::OpenMidiData(const std::string& FileName, std::span<const uint8_t> data) {
+  IgnoringFailure([] { mm::SetMousePointer(kPointerHourglass); });
+  bool valid = false;
+  IgnoringFailure([&] { valid = ReadHeader(data); });
+  if (!valid) {
+    IgnoringFailure([] { mm::SetMousePointer(kPointerDefault); });
+    return;
+  }
+  fileName_ = FileName;
+  IgnoringFailure([&] { ResetSongSettings(); });
+  IgnoringFailure([&] { ScanTrackChunks(data); });
+  IgnoringFailure([&] { ReadTracks(data); });
+  IgnoringFailure([&] { MergeTracks(); });
+  modMidi.StreamTempo = StreamTempoFor(modMidi.Tempo, modMidi.Division);
+  modMidi.PlayerStatus = kStatusFileOpen;
+  IgnoringFailure([&] { RaiseStatus(kStatusFileOpen, StatusText(kStatusFileOpen)); });
+  IgnoringFailure([&] { RaiseMidiInfo(ClockText(TicksToMilliseconds(modMidi.SongTicks)), TimeSignatureText()); });
+  IgnoringFailure([] { mm::SetMousePointer(kPointerDefault); });
+}
+
+}  // namespace sonara
