@@ -1,6 +1,7 @@
 // Decoding every track chunk into its column of TrackEvents.
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "clsMidi.h"
 #include "loader/ByteReader.h"
@@ -28,8 +29,15 @@ bool ReadQuantity(ByteReader& reader, int32_t& value) {
 
 class TrackDecoder {
  public:
+  // The track's column and counters are looked up once, with their bounds
+  // checked; every event then goes straight to them.
   TrackDecoder(clsMidi& player, TrackDecodeState& state, std::span<const uint8_t> chunk)
-      : player_(player), state_(state), reader_(chunk) {}
+      : player_(player),
+        state_(state),
+        reader_(chunk),
+        events_(modMidi.TrackEvents[state.Track].Items()),
+        count_(modMidi.TrackEventCount[state.Track]),
+        clock_(modMidi.TrackClock[state.Track]) {}
 
   void Run() {
     state_.TrackTick = 0;
@@ -51,7 +59,11 @@ class TrackDecoder {
   }
 
  private:
-  void Store(int32_t message) { player_.StoreTrackEvent(state_.PendingDelta, message, state_.Track, 0); }
+  void Store(int32_t message) {
+    ++count_;
+    clock_ += state_.PendingDelta;
+    events_.push_back(EventRecord{state_.PendingDelta, clock_, message, 0});
+  }
   void StorePlaceholder() { Store(kTimePlaceholder); }
 
   // Acts on the byte s just read; EndOfTrack when the track ends here
@@ -164,6 +176,9 @@ class TrackDecoder {
   clsMidi& player_;
   TrackDecodeState& state_;
   ByteReader reader_;
+  std::vector<EventRecord>& events_;
+  int32_t& count_;
+  int32_t& clock_;
 };
 
 }  // namespace
@@ -196,9 +211,10 @@ void clsMidi::ReadTracks(std::span<const uint8_t> file) {
     state.Track = t;
     if (t == state.KaraokeTrack) StoreTrackEvent(1, kLyricCarrier, t, 0);
     const auto data = file.subspan(static_cast<size_t>(chunk.ChunkPosition) + 8, static_cast<size_t>(chunk.ChunkLength));
+    // Events take two bytes or more, save in broken files: room for that many
+    // is reserved up front (pages that are never written cost nothing).
+    modMidi.TrackEvents[t].Items().reserve(data.size() / 2 + 2);
     TrackDecoder(*this, state, data).Run();
-    // Keep no more room than the track's events take.
-    modMidi.TrackEvents[t].Items().shrink_to_fit();
   }
   CloseLyricText(state);
 }

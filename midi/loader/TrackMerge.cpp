@@ -1,6 +1,6 @@
 // Merging the tracks into the one Timeline, and announcing every channel's
 // starting settings.
-#include <queue>
+#include <algorithm>
 #include <vector>
 
 #include "clsMidi.h"
@@ -16,10 +16,12 @@ namespace {
 // placeholders only carried time.
 constexpr bool IsMerged(int32_t message) noexcept { return message > 127; }
 
+// A track's next event that enters the Timeline, and the end of its column.
 struct Cursor {
   int32_t Tick;
   int16_t Track;
-  int32_t Slot;
+  const EventRecord* At;
+  const EventRecord* End;
 };
 
 // The earliest tick first; at equal ticks the lower track number first.
@@ -29,13 +31,12 @@ struct Later {
   }
 };
 
-// The slot of the next event of the track at or after slot that enters the
-// Timeline, or 0 when there is none.
-int32_t NextMerged(const std::vector<EventRecord>& events, int32_t slot) {
-  for (; slot <= static_cast<int32_t>(events.size()); ++slot) {
-    if (IsMerged(events[static_cast<size_t>(slot - 1)].Message)) return slot;
-  }
-  return 0;
+// Moves At to the next event from At on that enters the Timeline; false when none is left.
+bool SkipToMerged(Cursor& c) {
+  while (c.At != c.End && !IsMerged(c.At->Message)) ++c.At;
+  if (c.At == c.End) return false;
+  c.Tick = c.At->AbsTick;
+  return true;
 }
 
 void MarkUsedChannel(int32_t message) {
@@ -68,47 +69,62 @@ void AnnounceChannel(clsMidi& player, int16_t ch) {
   }
 }
 
+// Moves the heap's first entry down to its place after its key grew.
+void SiftDown(std::vector<Cursor>& heap) {
+  const Later later;
+  size_t i = 0;
+  const size_t n = heap.size();
+  for (;;) {
+    const size_t left = 2 * i + 1;
+    if (left >= n) break;
+    size_t child = left;
+    if (left + 1 < n && later(heap[left], heap[left + 1])) child = left + 1;
+    if (!later(heap[i], heap[child])) break;
+    std::swap(heap[i], heap[child]);
+    i = child;
+  }
+}
+
 }  // namespace
 
 void clsMidi::MergeTracks() {
   const int16_t tracks = modMidi.TrackCount;
-  int64_t total = 0;
-  for (int16_t t = 1; t <= tracks; ++t) {
-    for (const EventRecord& e : modMidi.TrackEvents[t].Items()) total += IsMerged(e.Message) ? 1 : 0;
-  }
-
-  // A k-way merge: each track is already in tick order.
-  std::priority_queue<Cursor, std::vector<Cursor>, Later> next;
+  // A k-way merge: each track is already in tick order. The heap holds each
+  // track's next event that enters the Timeline.
+  std::vector<Cursor> heap;
+  size_t stored = 0;
   for (int16_t t = 1; t <= tracks; ++t) {
     const auto& events = modMidi.TrackEvents[t].Items();
-    if (const int32_t slot = NextMerged(events, 1)) next.push({events[static_cast<size_t>(slot - 1)].AbsTick, t, slot});
+    stored += events.size();
+    Cursor c{0, t, events.data(), events.data() + events.size()};
+    if (SkipToMerged(c)) heap.push_back(c);
   }
+  std::make_heap(heap.begin(), heap.end(), Later{});
 
   modMidi.TempoMap.clear();
-  if (total > 0) {
-    modMidi.Timeline.Create(0, static_cast<int32_t>(total));
-    auto& timeline = modMidi.Timeline.Items();
-    size_t merged = 0;
-    while (!next.empty()) {
-      const Cursor c = next.top();
-      next.pop();
-      const auto& events = modMidi.TrackEvents[c.Track].Items();
-      const EventRecord& e = events[static_cast<size_t>(c.Slot - 1)];
-      EventRecord& record = timeline[++merged];
-      record.AbsTick = e.AbsTick;
-      record.Message = e.Message;
-      record.LyricIndex = e.LyricIndex;
-      record.DeltaTicks = e.AbsTick - timeline[merged - 1].AbsTick;
-      MarkUsedChannel(e.Message);
-      if (IsTempoRecord(e.Message)) modMidi.TempoMap.push_back({e.AbsTick, TempoRecordValue(e.Message)});
-      if (const int32_t slot = NextMerged(events, c.Slot + 1)) {
-        next.push({events[static_cast<size_t>(slot - 1)].AbsTick, c.Track, slot});
-      }
+  modMidi.Timeline.Create(0, 0);
+  auto& timeline = modMidi.Timeline.Items();
+  timeline.reserve(stored + 1);  // an upper bound; pages never written cost nothing
+  while (!heap.empty()) {
+    Cursor& c = heap.front();
+    const EventRecord& e = *c.At;
+    timeline.push_back(EventRecord{e.AbsTick - timeline.back().AbsTick, e.AbsTick, e.Message, e.LyricIndex});
+    MarkUsedChannel(e.Message);
+    if (IsTempoRecord(e.Message)) modMidi.TempoMap.push_back({e.AbsTick, TempoRecordValue(e.Message)});
+    ++c.At;
+    if (SkipToMerged(c)) {
+      SiftDown(heap);
+    } else {
+      std::pop_heap(heap.begin(), heap.end(), Later{});
+      heap.pop_back();
     }
+  }
+  if (timeline.size() > 1) {
     // Playback starts with the first event at once: a silence before it is not played.
     timeline[1].DeltaTicks = 0;
-    modMidi.SongTicks = timeline[merged].AbsTick;
+    modMidi.SongTicks = timeline.back().AbsTick;
   } else {
+    modMidi.Timeline.Create(0, 1);  // no event: the two zero records
     modMidi.SongTicks = 0;
   }
   modMidi.TrackEvents.Create(1, 0);
