@@ -5,6 +5,7 @@
 
 #include "clsMidi.h"
 #include "loader/ByteReader.h"
+#include "loader/LargeBuffers.h"
 #include "loader/SongTiming.h"
 #include "loader/TrackDecodeState.h"
 
@@ -213,7 +214,7 @@ void clsMidi::ReadTracks(std::span<const uint8_t> file) {
     const auto data = file.subspan(static_cast<size_t>(chunk.ChunkPosition) + 8, static_cast<size_t>(chunk.ChunkLength));
     // Events take two bytes or more, save in broken files: room for that many
     // is reserved up front (pages that are never written cost nothing).
-    modMidi.TrackEvents[t].Items().reserve(data.size() / 2 + 2);
+    ReserveLarge(modMidi.TrackEvents[t].Items(), data.size() / 2 + 2);
     TrackDecoder(*this, state, data).Run();
   }
   CloseLyricText(state);

@@ -1,9 +1,11 @@
 // Merging the tracks into the one Timeline, and announcing every channel's
 // starting settings.
-#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "clsMidi.h"
+#include "loader/LargeBuffers.h"
 #include "loader/SongTiming.h"
 #include "mixer/GeneralMidiNames.h"
 #include "platform/window.h"
@@ -16,33 +18,86 @@ namespace {
 // placeholders only carried time.
 constexpr bool IsMerged(int32_t message) noexcept { return message > 127; }
 
-// A track's next event that enters the Timeline, and the end of its column.
-struct Cursor {
-  int32_t Tick;
-  int16_t Track;
-  const EventRecord* At;
-  const EventRecord* End;
-};
-
-// The earliest tick first; at equal ticks the lower track number first.
-struct Later {
-  bool operator()(const Cursor& a, const Cursor& b) const noexcept {
-    return a.Tick != b.Tick ? a.Tick > b.Tick : a.Track > b.Track;
+// A k-way merge over the tracks as a tournament tree: every leaf is a track's
+// next event that enters the Timeline, every inner node keeps the loser of
+// the match below it, and the overall winner is the earliest event (the lower
+// leaf, that is the lower track number, at equal ticks). Taking the winner and
+// replaying its leaf costs one comparison per level.
+class TrackTournament {
+ public:
+  TrackTournament() {
+    const int16_t tracks = modMidi.TrackCount;
+    size_t leaves = 1;
+    while (leaves < static_cast<size_t>(tracks)) leaves *= 2;
+    at_.assign(leaves, nullptr);
+    end_.assign(leaves, nullptr);
+    key_.assign(leaves, kDone);
+    for (int16_t t = 1; t <= tracks; ++t) {
+      const auto& events = modMidi.TrackEvents[t].Items();
+      const auto leaf = static_cast<size_t>(t - 1);
+      at_[leaf] = events.data();
+      end_[leaf] = events.data() + events.size();
+      Settle(leaf);
+    }
+    Build(leaves);
   }
-};
 
-// Moves At to the next event from At on that enters the Timeline; false when none is left.
-bool SkipToMerged(Cursor& c) {
-  while (c.At != c.End && !IsMerged(c.At->Message)) ++c.At;
-  if (c.At == c.End) return false;
-  c.Tick = c.At->AbsTick;
-  return true;
-}
+  bool Done() const noexcept { return key_[winner_] == kDone; }
+  const EventRecord& Next() const noexcept { return *at_[winner_]; }
+
+  // Moves on from the winner's event and plays the matches on its path again.
+  void Advance() noexcept {
+    size_t w = winner_;
+    ++at_[w];
+    Settle(w);
+    const size_t leaves = key_.size();
+    for (size_t node = (w + leaves) / 2; node >= 1; node /= 2) {
+      if (key_[loser_[node]] < key_[w]) std::swap(loser_[node], w);
+    }
+    winner_ = w;
+  }
+
+ private:
+  static constexpr int64_t kDone = std::numeric_limits<int64_t>::max();
+
+  // The leaf's key: its next merged event's tick, ties going to the lower leaf.
+  void Settle(size_t leaf) noexcept {
+    const EventRecord*& at = at_[leaf];
+    while (at != end_[leaf] && !IsMerged(at->Message)) ++at;
+    key_[leaf] = at == end_[leaf] ? kDone : (int64_t{at->AbsTick} << 16) | static_cast<int64_t>(leaf);
+  }
+
+  void Build(size_t leaves) {
+    loser_.assign(leaves, 0);
+    if (leaves == 1) {
+      winner_ = 0;
+      return;
+    }
+    // Winners of each node, computed bottom-up; nodes 1..leaves-1, leaves at leaves..2*leaves-1.
+    std::vector<size_t> winner(2 * leaves);
+    for (size_t i = 0; i < leaves; ++i) winner[leaves + i] = i;
+    for (size_t node = leaves - 1; node >= 1; --node) {
+      const size_t a = winner[2 * node];
+      const size_t b = winner[2 * node + 1];
+      const bool aWins = key_[a] < key_[b];
+      winner[node] = aWins ? a : b;
+      loser_[node] = aWins ? b : a;
+    }
+    winner_ = winner[1];
+  }
+
+  std::vector<const EventRecord*> at_;
+  std::vector<const EventRecord*> end_;
+  std::vector<int64_t> key_;
+  std::vector<size_t> loser_;
+  size_t winner_ = 0;
+};
 
 void MarkUsedChannel(int32_t message) {
   // Tempo records belong to no channel.
   if (!IsTempoRecord(message)) modMidi.ChannelUsed[static_cast<size_t>(MessageChannel(message))] = kTrue;
 }
+
 
 // Settles a channel's starting settings and announces them: a channel the
 // song uses plays unmuted (a volume of 0 would silence it, so it gets 90;
@@ -70,53 +125,23 @@ void AnnounceChannel(clsMidi& player, int16_t ch) {
 }
 
 // Moves the heap's first entry down to its place after its key grew.
-void SiftDown(std::vector<Cursor>& heap) {
-  const Later later;
-  size_t i = 0;
-  const size_t n = heap.size();
-  for (;;) {
-    const size_t left = 2 * i + 1;
-    if (left >= n) break;
-    size_t child = left;
-    if (left + 1 < n && later(heap[left], heap[left + 1])) child = left + 1;
-    if (!later(heap[i], heap[child])) break;
-    std::swap(heap[i], heap[child]);
-    i = child;
-  }
-}
 
 }  // namespace
 
 void clsMidi::MergeTracks() {
-  const int16_t tracks = modMidi.TrackCount;
-  // A k-way merge: each track is already in tick order. The heap holds each
-  // track's next event that enters the Timeline.
-  std::vector<Cursor> heap;
   size_t stored = 0;
-  for (int16_t t = 1; t <= tracks; ++t) {
-    const auto& events = modMidi.TrackEvents[t].Items();
-    stored += events.size();
-    Cursor c{0, t, events.data(), events.data() + events.size()};
-    if (SkipToMerged(c)) heap.push_back(c);
-  }
-  std::make_heap(heap.begin(), heap.end(), Later{});
+  for (int16_t t = 1; t <= modMidi.TrackCount; ++t) stored += modMidi.TrackEvents[t].Items().size();
 
   modMidi.TempoMap.clear();
   modMidi.Timeline.Create(0, 0);
   auto& timeline = modMidi.Timeline.Items();
-  timeline.reserve(stored + 1);  // an upper bound; pages never written cost nothing
-  while (!heap.empty()) {
-    Cursor& c = heap.front();
-    const EventRecord& e = *c.At;
-    timeline.push_back(EventRecord{e.AbsTick - timeline.back().AbsTick, e.AbsTick, e.Message, e.LyricIndex});
-    MarkUsedChannel(e.Message);
-    if (IsTempoRecord(e.Message)) modMidi.TempoMap.push_back({e.AbsTick, TempoRecordValue(e.Message)});
-    ++c.At;
-    if (SkipToMerged(c)) {
-      SiftDown(heap);
-    } else {
-      std::pop_heap(heap.begin(), heap.end(), Later{});
-      heap.pop_back();
+  ReserveLarge(timeline, stored + 1);  // an upper bound; pages never written cost nothing
+  if (modMidi.TrackCount > 0) {
+    for (TrackTournament tracks; !tracks.Done(); tracks.Advance()) {
+      const EventRecord& e = tracks.Next();
+      timeline.push_back(EventRecord{e.AbsTick - timeline.back().AbsTick, e.AbsTick, e.Message, e.LyricIndex});
+      MarkUsedChannel(e.Message);
+      if (IsTempoRecord(e.Message)) modMidi.TempoMap.push_back({e.AbsTick, TempoRecordValue(e.Message)});
     }
   }
   if (timeline.size() > 1) {
