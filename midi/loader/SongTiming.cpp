@@ -26,6 +26,15 @@ double StreamTempoFor(int32_t tempo, int16_t division) noexcept {
   return tps > 0 ? 1e6 / tps * 24 : 0;
 }
 
+int32_t TempoAtTick(int64_t tick) {
+  int32_t tempo = kDefaultTempo;
+  for (const TempoChange& change : modMidi.TempoMap) {
+    if (change.Tick > tick) break;
+    tempo = change.Tempo;
+  }
+  return tempo;
+}
+
 double TicksToMilliseconds(int64_t tick) {
   const int16_t division = modMidi.Division;
   if (tick <= 0) return 0;

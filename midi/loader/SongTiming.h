@@ -24,6 +24,10 @@ bool IsUsableDivision(int16_t division) noexcept;
 // per quarter note. A time-code division plays at its own fixed speed.
 double StreamTempoFor(int32_t tempo, int16_t division) noexcept;
 
+// The tempo (microseconds per quarter note) in force at a tick of the loaded
+// song: its last tempo change at or before the tick, else the default.
+int32_t TempoAtTick(int64_t tick);
+
 // Milliseconds from tick 0 to tick of the loaded song, through its tempo map.
 double TicksToMilliseconds(int64_t tick);
 

@@ -154,12 +154,7 @@ void clsMidi::MergeTracks() {
   }
   modMidi.TrackEvents.Create(1, 0);
 
-  // The tempo at tick 0: the last change there, else the default.
-  modMidi.Tempo = kDefaultTempo;
-  for (const TempoChange& change : modMidi.TempoMap) {
-    if (change.Tick > 0) break;
-    modMidi.Tempo = change.Tempo;
-  }
+  modMidi.Tempo = TempoAtTick(0);
   modMidi.TempoInForce = modMidi.Tempo;
 
   for (int16_t ch = 0; ch < kChannelCount; ++ch) {

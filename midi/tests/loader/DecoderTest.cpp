@@ -108,6 +108,9 @@ TEST_F(LoaderTest, TempoChangesBecomeRecordsAndTimeTheLength) {
   EXPECT_EQ(modMidi.TempoMap, (std::vector<TempoChange>{{0, 1000000}, {3, 500000}}));
   EXPECT_EQ(Events("MidiInfo"), (Lines{"MidiInfo(\"00:00:05\", \"4/4\")"}));
   EXPECT_EQ(modMidi.Tempo, 1000000);  // the tempo at tick 0, not the last one
+  EXPECT_EQ(TempoAtTick(2), 1000000);
+  EXPECT_EQ(TempoAtTick(3), 500000);
+  EXPECT_DOUBLE_EQ(TicksToMilliseconds(4), 3500.0);
   EXPECT_DOUBLE_EQ(modMidi.StreamTempo, 24000000.0);
   // Tempo records belong to no channel.
   EXPECT_EQ(player->get_ValidChannel(0), kFalse);
