@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <optional>
-#include <vector>
 
 #include "clsMidi.h"
 #include "loader/SongTiming.h"
@@ -24,7 +24,8 @@ constexpr std::uintmax_t kMaxFileSize = std::numeric_limits<int32_t>::max();
 
 // The whole file in memory, or why it could not be read. Nothing is created.
 struct FileContents {
-  std::vector<uint8_t> bytes;
+  std::unique_ptr<uint8_t[]> bytes;  // not zero-filled first: the read fills it
+  size_t size = 0;
   std::string error;
 };
 
@@ -50,11 +51,12 @@ FileContents ReadWholeFile(const std::string& name) {
     result.error = std::strerror(EFBIG);
     return result;
   }
-  result.bytes.resize(static_cast<size_t>(size));
-  in.read(reinterpret_cast<char*>(result.bytes.data()), static_cast<std::streamsize>(size));
+  result.size = static_cast<size_t>(size);
+  result.bytes = std::make_unique_for_overwrite<uint8_t[]>(result.size);
+  in.read(reinterpret_cast<char*>(result.bytes.get()), static_cast<std::streamsize>(size));
   if (in.gcount() != static_cast<std::streamsize>(size)) {
     result.error = std::strerror(errno != 0 ? errno : EIO);
-    result.bytes.clear();
+    result.size = 0;
   }
   return result;
 }
@@ -86,7 +88,7 @@ void clsMidi::OpenMidiFile(const std::string& FileName) {
     IgnoringFailure([] { mm::SetMousePointer(kPointerDefault); });
     return;
   }
-  OpenMidiData(FileName, file.bytes);
+  OpenMidiData(FileName, std::span<const uint8_t>(file.bytes.get(), file.size));
 }
 
 void clsMidi::OpenMidiData(const std::string& FileName, std::span<const uint8_t> data) {
