@@ -96,6 +96,26 @@ QString FromStd(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The list pairs its entries with one or two TABs so that, with the tab stops
+// it was written for, the second column lines up. Find the narrowest tab
+// distance that lines it up in this font; fall back to eight average characters.
+qreal ListTabDistance(const QFontMetrics& metrics) {
+  for (int tab = metrics.averageCharWidth() * 4; tab <= metrics.averageCharWidth() * 24; ++tab) {
+    int column = -1;
+    bool aligned = true;
+    for (int m = 0; m < StateCount / 2 && aligned; ++m) {
+      const std::string_view left = StateListEntry(2 * m);
+      const int tabs = ListSeparatorTabs(m);
+      const int width = metrics.horizontalAdvance(FromStd(left));
+      const int at = (width / tab + tabs) * tab;
+      if (column < 0) column = at;
+      aligned = at == column;
+    }
+    if (aligned) return tab;
+  }
+  return metrics.averageCharWidth() * 8.0;
+}
+
 }  // namespace
 
 int TwipsToPixels(int twips, double dpi) {
@@ -259,6 +279,12 @@ void Form1::BuildControls() {
   Place(cmdExit, 5610, 4425, 1125, 435);
   connect(&cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
 
+  // A style sheet drops the inherited font; give the buttons the window's own.
+  for (QWidget* control : {static_cast<QWidget*>(&cmdNext), static_cast<QWidget*>(&cmdNew),
+                           static_cast<QWidget*>(&cmdExit), static_cast<QWidget*>(&chk2)}) {
+    control->setFont(font());
+  }
+
   for (int k = 0; k < StateCount; ++k) {
     AnswerBox& box = chk1[static_cast<std::size_t>(k)];
     box.setObjectName(QStringLiteral("chk1(%1)").arg(k));
@@ -278,7 +304,8 @@ void Form1::BuildControls() {
   Text1.setFont(SansFont(8.25, true));
   Text1.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Text1.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  Text1.setTabStopDistance(Text1.fontMetrics().horizontalAdvance(QLatin1Char('x')) * 8.0);
+  Text1.setLineWrapMode(QPlainTextEdit::NoWrap);  // keep the list's 25 lines whole
+  Text1.setTabStopDistance(ListTabDistance(QFontMetrics(Text1.font())));
   Place(Text1, 360, 5880, 6675, 5100);
 }
 

@@ -68,12 +68,6 @@ constexpr std::array<StateRow, StateCount> StateTable{{
 
 bool InTable(int k) { return k >= 0 && k < StateCount; }
 
-// Admission numbers whose line pairs them with a single TAB: the entries on
-// those lines are long enough to reach the next tab stop on their own.
-bool HasSingleTab(int firstNumber) {
-  return firstNumber == 9 || firstNumber == 13 || firstNumber == 35 || firstNumber == 39;
-}
-
 }  // namespace
 
 std::string_view StateName(int k) { return InTable(k) ? StateTable[k].name : std::string_view{}; }
@@ -83,12 +77,17 @@ std::string_view StateListEntry(int k) {
   return InTable(k) ? StateTable[k].listEntry : std::string_view{};
 }
 
+int ListSeparatorTabs(int line) {
+  const int firstNumber = 2 * line + 1;
+  return (firstNumber == 9 || firstNumber == 13 || firstNumber == 35 || firstNumber == 39) ? 1 : 2;
+}
+
 std::string StatesListText() {
   std::string text;
   for (int m = 0; m < StateCount / 2; ++m) {
     if (m > 0) text += "\r\n";
     text += StateTable[2 * m].listEntry;
-    text += HasSingleTab(2 * m + 1) ? "\t" : "\t\t";
+    text.append(static_cast<std::size_t>(ListSeparatorTabs(m)), '\t');
     text += StateTable[2 * m + 1].listEntry;
   }
   return text;

@@ -21,6 +21,10 @@ std::string_view StateFlag(int k);
 // The state's entry in the states list.
 std::string_view StateListEntry(int k);
 
+// TABs between the two entries of list line m (0..24): one where the first
+// entry is long enough to reach the next tab stop by itself, else two.
+int ListSeparatorTabs(int line);
+
 // All 50 list entries, two to a line, 25 lines joined by CR LF.
 std::string StatesListText();
 
