@@ -22,18 +22,22 @@ constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
 constexpr MMRESULT MMSYSERR_NODRIVER = 6;
 constexpr MMRESULT MMSYSERR_NOMEM = 7;
 constexpr MMRESULT MMSYSERR_NOTSUPPORTED = 8;
+constexpr MMRESULT MMSYSERR_BADERRNUM = 9;
 constexpr MMRESULT MMSYSERR_INVALFLAG = 10;
 constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
 constexpr MMRESULT MIDIERR_UNPREPARED = 64;
 constexpr MMRESULT MIDIERR_STILLPLAYING = 65;
 constexpr MMRESULT MIDIERR_NOTREADY = 67;
+constexpr MMRESULT MIDIERR_NODEVICE = 68;
 
 // Window messages posted by a stream to its callback window.
 constexpr uint32_t MM_MOM_OPEN = 0x3C7;
 constexpr uint32_t MM_MOM_CLOSE = 0x3C8;
 constexpr uint32_t MM_MOM_DONE = 0x3C9;
 
+constexpr uint32_t CALLBACK_NULL = 0x00000;
 constexpr uint32_t CALLBACK_WINDOW = 0x10000;
+constexpr uint32_t CALLBACK_TYPEMASK = 0x70000;
 constexpr uint32_t MIDI_MAPPER = 0xFFFFFFFF;  // device -1
 
 constexpr uint32_t MIDIPROP_SET = 0x80000000;
@@ -82,6 +86,13 @@ struct MMTIME {
     uint8_t pad[8];
   } u;
 };
+
+// MIDIOUTCAPSA technology and support bits.
+constexpr uint16_t MOD_MIDIPORT = 1;
+constexpr uint16_t MOD_SWSYNTH = 7;
+constexpr uint32_t MIDICAPS_VOLUME = 0x0001;
+constexpr uint32_t MIDICAPS_LRVOLUME = 0x0002;
+constexpr uint32_t MIDICAPS_STREAM = 0x0008;
 
 struct MIDIOUTCAPSA {
   uint16_t wMid;
