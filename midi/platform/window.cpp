@@ -248,21 +248,33 @@ std::optional<int64_t> NextTimerDue() {
   return EarliestTimer(s, std::this_thread::get_id(), clock::NowMicros());
 }
 
+// Messages are taken from the front of the queue one at a time, so a
+// procedure that pumps again (a nested yield) keeps them in order. Only as
+// many as were waiting on entry are handled; due timers come after them.
 bool DispatchWaiting() {
   auto& s = State();
   auto self = std::this_thread::get_id();
-  std::vector<Message> batch;
+  size_t waiting = 0;
+  std::vector<Message> timers;
   {
     std::lock_guard lock(s.lock);
-    auto q = s.queues.find(self);
-    if (q != s.queues.end()) {
-      batch.assign(q->second.begin(), q->second.end());
-      q->second.clear();
-    }
-    CollectDueTimers(s, self, clock::NowMicros(), batch);
+    waiting = s.queues[self].size();
+    CollectDueTimers(s, self, clock::NowMicros(), timers);
   }
-  for (const auto& m : batch) Dispatch(m);
-  return !batch.empty();
+  size_t handled = 0;
+  for (; handled < waiting; ++handled) {
+    Message m{};
+    {
+      std::lock_guard lock(s.lock);
+      auto& q = s.queues[self];
+      if (q.empty()) break;  // a nested pump took them
+      m = q.front();
+      q.pop_front();
+    }
+    Dispatch(m);
+  }
+  for (const auto& m : timers) Dispatch(m);
+  return handled > 0 || !timers.empty();
 }
 
 void WakeWaiters() { State().posted.notify_all(); }

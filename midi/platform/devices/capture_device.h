@@ -36,8 +36,10 @@ class CaptureDevice : public OutputDevice {
   MMRESULT SetVolume(uint32_t volume) override;
   bool HasVolume() const override { return true; }
 
-  // Each record also goes to `sink` (called outside the device's lock);
-  // with `keep` false the device stops storing records.
+  // Each record also goes to `sink`, called outside the device's lock but on
+  // the thread that plays the stream, while the stream is busy: the sink must
+  // not call the stream functions. With `keep` false the device stops
+  // storing records.
   void SetSink(Sink sink, bool keep = true);
   // Makes the next opens fail with `code` and `reason` (0 = open normally).
   void FailOpen(MMRESULT code, std::string reason = {});

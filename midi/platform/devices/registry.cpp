@@ -18,9 +18,10 @@ Registered& Programs() {
 
 std::vector<DeviceBackend> MakeBackends() {
   std::vector<DeviceBackend> backends;
-  // Built-in backends go here, each behind its build option, in list order:
-  //   1. the software synthesizer
-  //   2. sequencer ports
+  // Built-in backends go here, each in its own file in this folder and
+  // compiled only with its build option, in list order:
+  //   1. the software synthesizer (SONARA_WITH_FLUIDSYNTH)
+  //   2. sequencer ports (SONARA_WITH_ALSA)
   // e.g. backends.push_back({"synth", &SynthAvailable, &SynthDevices});
   return backends;
 }

@@ -180,3 +180,36 @@ TEST(PlatformDialogs, HandlersReplaceAndRestore) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<mm::WPARAM>& Order() {
+  static std::vector<mm::WPARAM> order;
+  return order;
+}
+
+// The first message pumps again from inside its procedure, as the player's
+// yields do.
+mm::LRESULT NestedPump(mm::HWND hwnd, mm::UINT, mm::WPARAM w, mm::LPARAM) {
+  Order().push_back(w);
+  if (w == 1) {
+    mm::PostMessageA(hwnd, mm::WM_USER, 3, 0);
+    mm::PumpMessages();
+  }
+  return 0;
+}
+
+// A nested pump keeps the queue's order: what was waiting before comes
+// before what was posted during the first message.
+TEST(PlatformWindow, NestedPumpKeepsOrder) {
+  Order().clear();
+  mm::HWND w = mm::CreateMessageWindow("nested", NestedPump);
+  mm::PostMessageA(w, mm::WM_USER, 1, 0);
+  mm::PostMessageA(w, mm::WM_USER, 2, 0);
+  mm::PumpMessages();
+  mm::PumpMessages();
+  EXPECT_EQ(Order(), (std::vector<mm::WPARAM>{1, 2, 3}));
+  mm::DestroyWindow(w);
+}
+
+}  // namespace
