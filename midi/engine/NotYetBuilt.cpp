@@ -7,7 +7,6 @@ namespace sonara {
 std::shared_ptr<Collection> clsMidi::ListDevices(int16_t&) { NotImplementedYet("ListDevices"); }
 void clsMidi::PlayMidi() { NotImplementedYet("PlayMidi"); }
 void clsMidi::put_Instrument(int16_t, const std::string&) { NotImplementedYet("Instrument"); }
-void clsMidi::StopMidi() { NotImplementedYet("StopMidi"); }
 void clsMidi::Pause() { NotImplementedYet("Pause"); }
 void clsMidi::put_Volume(int16_t, int16_t) { NotImplementedYet("Volume"); }
 void clsMidi::put_Balance(int16_t, int16_t) { NotImplementedYet("Balance"); }
@@ -19,6 +18,5 @@ void clsMidi::put_Chorus(int16_t, int16_t) { NotImplementedYet("Chorus"); }
 int32_t clsMidi::get_GetCurrentPosition() { NotImplementedYet("GetCurrentPosition"); }
 void clsMidi::put_MuteChannel(int16_t, VariantBool) { NotImplementedYet("MuteChannel"); }
 void clsMidi::ChangePatch(uint8_t, uint8_t) { NotImplementedYet("ChangePatch"); }
-void clsMidi::CloseDevice() { NotImplementedYet("CloseDevice"); }
 
 }  // namespace sonara

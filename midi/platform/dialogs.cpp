@@ -1,4 +1,5 @@
 #include "dialogs.h"
+#include "internal.h"
 
 #include <iostream>
 #include <mutex>
@@ -15,8 +16,8 @@ struct DialogState {
 };
 
 DialogState& State() {
-  static DialogState state;
-  return state;
+  static detail::NoDestructor<DialogState> state;
+  return state.get();
 }
 
 // No window to show: the text goes to standard error and the box is

@@ -3,9 +3,30 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <optional>
+#include <utility>
 
 namespace mm::detail {
+
+// Process-wide state that is built on first use and never destroyed, so
+// that code running while the process exits (the player's store releasing
+// its last object, which closes its stream) still finds windows, streams and
+// devices in place.
+template <class T>
+class NoDestructor {
+ public:
+  template <class... Args>
+  explicit NoDestructor(Args&&... args) {
+    ::new (static_cast<void*>(storage_)) T(std::forward<Args>(args)...);
+  }
+  NoDestructor(const NoDestructor&) = delete;
+  NoDestructor& operator=(const NoDestructor&) = delete;
+  T& get() noexcept { return *std::launder(reinterpret_cast<T*>(storage_)); }
+
+ private:
+  alignas(T) unsigned char storage_[sizeof(T)];
+};
 
 // Streams opened in virtual mode (mmsystem.cpp).
 std::optional<int64_t> NextVirtualStreamDue();

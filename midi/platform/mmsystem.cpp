@@ -97,8 +97,8 @@ struct StreamTable {
 };
 
 StreamTable& Table() {
-  static StreamTable table;
-  return table;
+  static detail::NoDestructor<StreamTable> table;
+  return table.get();
 }
 
 std::shared_ptr<Stream> Find(HMIDIOUT h) {

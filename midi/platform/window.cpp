@@ -48,8 +48,8 @@ struct WindowState {
 };
 
 WindowState& State() {
-  static WindowState state;
-  return state;
+  static detail::NoDestructor<WindowState> state;
+  return state.get();
 }
 
 Window* Find(WindowState& s, HWND hwnd) {

@@ -1,4 +1,5 @@
 #include "registry.h"
+#include "../internal.h"
 
 #include <algorithm>
 #include <mutex>
@@ -12,8 +13,8 @@ struct Registered {
 };
 
 Registered& Programs() {
-  static Registered r;
-  return r;
+  static detail::NoDestructor<Registered> r;
+  return r.get();
 }
 
 std::vector<DeviceBackend> MakeBackends() {

@@ -163,7 +163,7 @@ TEST_F(TypelibTest, LateBoundErrorsAreTheDirectCallsErrors) {
 TEST_F(TypelibTest, EventsArriveByDispIdWithTheirArguments) {
   auto midi = CreateObject("Sonara.clsMidi");
   std::vector<std::pair<int32_t, std::vector<Variant>>> received;
-  midi->Advise(std::make_shared<DispatchEventSink>(
+  const uint32_t cookie = midi->Advise(std::make_shared<DispatchEventSink>(
       [&](int32_t dispid, const std::vector<Variant>& args) { received.emplace_back(dispid, args); }));
 
   midi->RaiseTextKar("la", 3, "do re la", "next");
@@ -178,6 +178,7 @@ TEST_F(TypelibTest, EventsArriveByDispIdWithTheirArguments) {
   EXPECT_EQ(received[1].second, (std::vector<Variant>{int16_t{9}, BoolValue{-1}}));
   EXPECT_EQ(received[2].first, 13);
   EXPECT_EQ(received[2].second, (std::vector<Variant>{int16_t{-5}}));
+  midi->Unadvise(cookie);  // the object outlives this scope as the active player
 }
 
 }  // namespace
