@@ -90,10 +90,6 @@ struct StreamTable {
   MMRESULT failedCode = MMSYSERR_NOERROR;
   std::string failedReason;
 
-  StreamTable() { IsWindow(0); }  // the window state must outlive the drivers
-  ~StreamTable() {
-    for (auto& [h, s] : open) StopDriver(*s);
-  }
 };
 
 StreamTable& Table() {
