@@ -99,6 +99,14 @@ int16_t DoubleToInt16(double value) { return RoundChecked<int16_t>(value); }
 int32_t DoubleToInt32(double value) { return RoundChecked<int32_t>(value); }
 uint8_t DoubleToByte(double value) { return RoundChecked<uint8_t>(value); }
 
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  }
+  return true;
+}
+
 std::string NumberToText(double value) {
   if (value == std::nearbyint(value) && std::fabs(value) < 1e15) {
     return std::to_string(static_cast<int64_t>(value));

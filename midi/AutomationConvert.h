@@ -23,6 +23,9 @@ int16_t DoubleToInt16(double value);
 int32_t DoubleToInt32(double value);
 uint8_t DoubleToByte(double value);
 
+// Compares two texts as automation compares names: ASCII letters in any case.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
 // Decimal text of a number as automation writes it ("-5", "2.5").
 std::string NumberToText(double value);
 

@@ -1,5 +1,7 @@
 #include "typelib/Dispatch.h"
 
+#include "AutomationConvert.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -106,11 +108,7 @@ int32_t Dispatch::GetIDOfName(std::string_view name) {
 }
 
 std::shared_ptr<clsMidi> CreateObject(std::string_view progId) {
-  const bool match = progId.size() == kProgId.size() &&
-                     std::equal(progId.begin(), progId.end(), kProgId.begin(), [](char x, char y) {
-                       return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-                     });
-  if (!match) {
+  if (!EqualsNoCase(progId, kProgId)) {
     throw AutomationError(kCannotCreateObject, "Cannot create object: no class is registered as \"" +
                                                    std::string(progId) + "\"");
   }

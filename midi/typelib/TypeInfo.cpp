@@ -1,5 +1,7 @@
 #include "typelib/TypeInfo.h"
 
+#include "AutomationConvert.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -79,11 +81,6 @@ constexpr std::array<EventInfo, 13> kEvents{{
     {"VelocityChange", 13, {EvValue}, 1},
 }};
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 }  // namespace
 

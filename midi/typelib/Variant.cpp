@@ -9,11 +9,6 @@
 namespace sonara {
 namespace {
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 // Any numeric or Boolean value as a double; texts are parsed; objects are a mismatch.
 double VariantToDouble(const Variant& v) {
