@@ -1,0 +1,1 @@
+sonara_test(class_tests LABELS class SOURCES class/ClassTest.cpp class/LifecycleTest.cpp)

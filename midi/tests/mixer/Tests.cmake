@@ -1,0 +1,2 @@
+sonara_test(mixer_tests LABELS mixer SOURCES
+  mixer/DeviceControlsTest.cpp mixer/GeneralMidiNamesTest.cpp mixer/GlobalControlsTest.cpp)
