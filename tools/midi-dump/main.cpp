@@ -1,17 +1,16 @@
 // midi-dump FILE: opens FILE through clsMidi, as any client would, and prints
-// what the player made of it: one line per Timeline record (index, absolute
-// tick, delta, message as eight hex digits, lyric index), then the titles,
-// the MidiInfo texts, the channels in use with their instruments, the lyric
-// text and the syllable and phrase tables.
+// what the player made of it (see SongDump.h and midi-dump --help).
 //
 // Exit code 0 for a loaded file, 1 for a file the player rejected or could
-// not read (the reason goes to standard error), 2 for a wrong command line.
-#include <cstdio>
+// not read (the reason goes to standard error on one line), 2 for a wrong
+// command line.
 #include <exception>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "SongDump.h"
 #include "clsMidi.h"
 #include "platform/dialogs.h"
 
@@ -19,109 +18,82 @@ namespace {
 
 using namespace sonara;
 
-// Collects what the load announces: its status, the song information and the
-// instrument of each channel as the merge reports it.
+constexpr std::string_view kUsage = "usage: midi-dump FILE\n       midi-dump --help\n";
+
+void PrintHelp() {
+  std::cout << kUsage
+            << "\nLoads FILE as the player does and prints what it made of the song.\n"
+               "Exit code 0 for a loaded song, 1 for a file that could not be read or is\n"
+               "no song, 2 for a wrong command line. Write \"midi-dump -- FILE\" for a file\n"
+               "whose name starts with \"--\".\n\n"
+            << SongDumpLegend();
+}
+
+// Sends the player's message boxes to a text for as long as it lives.
+class MessageCollector {
+ public:
+  MessageCollector()
+      : previous_(mm::SetMessageBoxHandler([this](const std::string& text, const std::string&, uint32_t) {
+          text_ += (text_.empty() ? "" : "; ") + text;
+          return mm::IDOK;
+        })) {}
+  ~MessageCollector() { mm::SetMessageBoxHandler(previous_); }
+  MessageCollector(const MessageCollector&) = delete;
+  MessageCollector& operator=(const MessageCollector&) = delete;
+  const std::string& Text() const noexcept { return text_; }
+
+ private:
+  std::string text_;
+  mm::MessageBoxHandler previous_;
+};
+
+// Remembers whether the load ended with the file open.
 class LoadWatcher : public clsMidiEvents {
  public:
   void Status(int16_t status, const std::string&) override { lastStatus = status; }
-  void MidiInfo(const std::string& length, const std::string& signature) override {
-    lengthText = length;
-    timeSignature = signature;
-    haveInfo = true;
-  }
-  void InstrumentChange(int16_t channel, int16_t program, const std::string& text) override {
-    if (channel >= 0 && channel < kChannelCount) instrument[channel] = std::to_string(program) + " " + text;
-  }
-
   int16_t lastStatus = -1;
-  bool haveInfo = false;
-  std::string lengthText;
-  std::string timeSignature;
-  ChannelArray<std::string> instrument;
 };
 
-// One message box text, shown on standard error only when the load fails.
-std::string gMessages;
-
-void PrintTimeline() {
-  const auto& timeline = modMidi.Timeline;
-  if (!timeline.Created()) return;
-  for (int32_t i = 1; i <= timeline.UBound(); ++i) {
-    const EventRecord& r = timeline[i];
-    std::printf("%d %d %d %08X %d\n", i, r.AbsTick, r.DeltaTicks, static_cast<uint32_t>(r.Message), r.LyricIndex);
-  }
-}
-
-void PrintSong(clsMidi& midi, const LoadWatcher& watcher) {
-  for (int16_t i = 0; i < 3; ++i) std::printf("title %d %s\n", i, midi.get_Titles(i).c_str());
-  std::printf("length %s\ntime-signature %s\n", watcher.lengthText.c_str(), watcher.timeSignature.c_str());
-  std::printf("ticks %d\n", midi.get_TimeLength());
-  for (int16_t ch = 0; ch < kChannelCount; ++ch) {
-    if (midi.get_ValidChannel(ch) == kFalse) continue;
-    std::printf("channel %d program %s\n", ch + 1, watcher.instrument[ch].c_str());
-  }
-}
-
-// The lyric text one line per phrase, each line indented by two blanks.
-void PrintLyrics(clsMidi& midi) {
-  std::printf("lyrics\n");
-  const std::string text = midi.get_LyricText();
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    std::printf("  %s\n", text.substr(start, end - start).c_str());
-    start = end + 2;
-  }
-}
-
-void PrintLyricTables() {
-  const auto& syllables = modMidi.LyricSyllables;
-  if (syllables.Created()) {
-    for (int32_t i = syllables.LBound(); i <= syllables.UBound(); ++i) {
-      const SyllableRecord& s = syllables[i];
-      std::printf("syllable %d phrase %d offset %d length %d |%s|\n", i, s.Phrase, s.PhraseOffset, s.Length,
-                  s.Text.c_str());
-    }
-  }
-  const auto& phrases = modMidi.LyricPhrases;
-  if (phrases.Created()) {
-    for (int32_t i = phrases.LBound(); i <= phrases.UBound(); ++i) std::printf("phrase %d |%s|\n", i, phrases[i].c_str());
-  }
-}
-
 int Dump(const std::string& path) {
-  mm::SetMessageBoxHandler([](const std::string& text, const std::string&, uint32_t) {
-    gMessages += text + "\n";
-    return mm::IDOK;
-  });
+  // The player's message boxes tell why a file was refused; they become the
+  // one line of the error.
+  MessageCollector messages;
   auto midi = clsMidi::Create();
   auto watcher = std::make_shared<LoadWatcher>();
   midi->Advise(watcher);
   midi->OpenMidiFile(path);
-  if (watcher->lastStatus == kStatusInvalidFile || midi->get_Status() != kStatusFileOpen || !watcher->haveInfo) {
-    std::cerr << "midi-dump: " << path << ": "
-              << (gMessages.empty() ? StatusText(kStatusInvalidFile) + "\n" : gMessages);
+  if (watcher->lastStatus != kStatusFileOpen || midi->get_Status() != kStatusFileOpen) {
+    std::cerr << "midi-dump: " << EscapeText(path) << ": "
+              << EscapeText(messages.Text().empty() ? StatusText(kStatusInvalidFile) : messages.Text()) << '\n';
     return 1;
   }
-  PrintTimeline();
-  PrintSong(*midi, *watcher);
-  PrintLyrics(*midi);
-  PrintLyricTables();
-  return 0;
+  WriteSongDump(std::cout, *midi);
+  std::cout.flush();
+  return std::cout ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: midi-dump FILE\n";
+  // "--help" alone asks for help; every other word is a file name ("--" ends
+  // the options), so a help-like word that names no file fails like any
+  // missing file.
+  std::string_view first = argc >= 2 ? argv[1] : "";
+  if (argc == 2 && first == "--help") {
+    PrintHelp();
+    return 0;
+  }
+  int fileArg = 1;
+  if (first == "--") fileArg = 2;
+  if (argc != fileArg + 1) {
+    std::cerr << kUsage;
     return 2;
   }
+  const std::string path = argv[fileArg];
   try {
-    return Dump(argv[1]);
+    return Dump(path);
   } catch (const std::exception& e) {
-    std::cerr << "midi-dump: " << argv[1] << ": " << e.what() << "\n";
+    std::cerr << "midi-dump: " << EscapeText(path) << ": " << EscapeText(e.what()) << "\n";
     return 1;
   }
 }
