@@ -31,6 +31,8 @@ int64_t RealNowMicros() {
   return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+int64_t VirtualNowMicros() { return virtualNow.load(); }
+
 int64_t NowMicros() { return virtualMode.load() ? virtualNow.load() : RealNowMicros(); }
 
 bool IsVirtual() { return virtualMode.load(); }

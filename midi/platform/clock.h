@@ -30,6 +30,9 @@ namespace mm::clock {
 int64_t NowMicros();
 // The steady clock, whatever the mode.
 int64_t RealNowMicros();
+// The virtual clock's time, whatever the mode: the time of streams opened
+// in virtual mode, which keep it after the clock is switched back.
+int64_t VirtualNowMicros();
 bool IsVirtual();
 
 // Switches to virtual time starting at `startMicros`, or back to real time.

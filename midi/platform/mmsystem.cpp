@@ -17,6 +17,10 @@
 #include <string>
 #include <thread>
 
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
 #include "clock.h"
 #include "devices/registry.h"
 #include "internal.h"
@@ -38,7 +42,8 @@ struct Stream {
   std::condition_variable wake;
   std::thread driver;
 
-  int64_t Now() const { return virtualDriven ? clock::NowMicros() : clock::RealNowMicros(); }
+  // A stream keeps the clock it was opened on.
+  int64_t Now() const { return virtualDriven ? clock::VirtualNowMicros() : clock::RealNowMicros(); }
 };
 
 // Plays into the device and announces returned buffers; used with the
@@ -56,6 +61,11 @@ class DeviceSink : public StreamSink {
 };
 
 void Drive(Stream& s) {
+#ifdef __linux__
+  // Wake-ups as close to the due time as the kernel can: the default slack
+  // of 50 us is a good part of the lateness budget.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
   std::unique_lock lock(s.lock);
   DeviceSink sink(s);
   while (!s.closed) {
@@ -69,11 +79,8 @@ void Drive(Stream& s) {
   }
 }
 
+// The stream is marked closed already.
 void StopDriver(Stream& s) {
-  {
-    std::lock_guard lock(s.lock);
-    s.closed = true;
-  }
   s.wake.notify_all();
   if (s.driver.joinable()) s.driver.join();
 }
@@ -113,18 +120,21 @@ std::vector<std::shared_ptr<Stream>> AllOpen() {
 }
 
 // Runs `op` on the open stream under its lock; INVALHANDLE otherwise. The
-// driver is woken afterwards, since the op may have changed what is due.
+// driver is woken only when the op changed when the next thing is due.
 template <typename Op>
 MMRESULT WithStream(HMIDIOUT h, Op op) {
   auto s = Find(h);
   if (!s) return MMSYSERR_INVALHANDLE;
   MMRESULT r;
+  bool wake = false;
   {
     std::lock_guard lock(s->lock);
     if (s->closed) return MMSYSERR_INVALHANDLE;
+    const auto dueBefore = s->core.NextDue();
     r = op(*s);
+    wake = !s->virtualDriven && s->core.NextDue() != dueBefore;
   }
-  s->wake.notify_all();
+  if (wake) s->wake.notify_all();
   return r;
 }
 
@@ -242,9 +252,12 @@ MMRESULT midiStreamClose(HMIDISTRM hms) {
     auto it = t.open.find(hms);
     if (it == t.open.end()) return MMSYSERR_INVALHANDLE;
     s = it->second;
+    // Leaving the table and being marked closed are one step: no call can
+    // find the stream and then act on it after this.
     std::lock_guard lock(s->lock);
     if (s->core.HasQueued()) return MIDIERR_STILLPLAYING;
     t.open.erase(it);
+    s->closed = true;
   }
   StopDriver(*s);
   s->device->Close();

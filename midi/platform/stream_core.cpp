@@ -13,7 +13,7 @@ int64_t CeilDiv(__int128 a, __int128 b) { return static_cast<int64_t>((a + b - 1
 
 }  // namespace
 
-StreamCore::StreamCore(int64_t now) : anchorTime_(now) {}
+StreamCore::StreamCore(int64_t now) : anchorTime_(now * kDefaultTimeDiv) {}
 
 void StreamCore::Queue(MIDIHDR* header) {
   header->dwOffset = 0;
@@ -21,21 +21,22 @@ void StreamCore::Queue(MIDIHDR* header) {
 }
 
 int64_t StreamCore::PositionAt(int64_t now) const {
-  if (!running_ || now <= anchorTime_) return anchorPos_;
-  __int128 elapsed = now - anchorTime_;
-  return anchorPos_ + static_cast<int64_t>(elapsed * timeDiv_ * kSub / tempo_);
+  const __int128 elapsed = static_cast<__int128>(now) * timeDiv_ - anchorTime_;
+  if (!running_ || elapsed <= 0) return anchorPos_;
+  return anchorPos_ + static_cast<int64_t>(elapsed * kSub / tempo_);
 }
 
-// The first time at which the position reaches `tick`.
-int64_t StreamCore::TimeOfTick(int64_t tick) const {
-  __int128 ahead = static_cast<__int128>(tick) * kSub - anchorPos_;
+int64_t StreamCore::ScaledTimeOfTick(int64_t tick) const {
+  const __int128 ahead = static_cast<__int128>(tick) * kSub - anchorPos_;
   if (ahead <= 0) return anchorTime_;
-  return anchorTime_ + CeilDiv(ahead * tempo_, static_cast<__int128>(timeDiv_) * kSub);
+  return anchorTime_ + CeilDiv(ahead * tempo_, kSub);
 }
+
+int64_t StreamCore::TimeOfTick(int64_t tick) const { return CeilDiv(ScaledTimeOfTick(tick), timeDiv_); }
 
 void StreamCore::Reanchor(int64_t now) {
   anchorPos_ = PositionAt(now);
-  anchorTime_ = now;
+  anchorTime_ = now * timeDiv_;
 }
 
 void StreamCore::Pause(int64_t now) {
@@ -46,7 +47,7 @@ void StreamCore::Pause(int64_t now) {
 
 void StreamCore::Restart(int64_t now) {
   if (running_) return;
-  anchorTime_ = now;
+  anchorTime_ = now * timeDiv_;
   running_ = true;
 }
 
@@ -74,9 +75,15 @@ void StreamCore::SetTimeDiv(uint32_t ticksPerQuarter, int64_t now) {
   if (ticksPerQuarter == 0) return;
   Reanchor(now);
   timeDiv_ = ticksPerQuarter;
+  anchorTime_ = now * timeDiv_;
 }
 
-uint32_t StreamCore::PositionTicks(int64_t now) const { return static_cast<uint32_t>(PositionAt(now) / kSub); }
+// A tempo event that played late anchors on its due time, in the past, so
+// at a slower tempo the computed position can fall below one already read.
+uint32_t StreamCore::PositionTicks(int64_t now) const {
+  reported_ = std::max(reported_, static_cast<uint32_t>(PositionAt(now) / kSub));
+  return reported_;
+}
 
 std::optional<StreamCore::Event> StreamCore::PeekEvent() const {
   if (queue_.empty()) return std::nullopt;
@@ -122,9 +129,11 @@ void StreamCore::RunUntil(int64_t now, StreamSink& sink) {
     if (kind == MEVT_SHORTMSG) {
       sink.Play(e->ev.dwEvent & 0xFFFFFF);
     } else if (kind == MEVT_TEMPO && (e->ev.dwEvent & 0xFFFFFF) != 0) {
-      // The new tempo counts from the event's own due time.
-      anchorPos_ = std::max(anchorPos_, tick * kSub);
-      anchorTime_ = std::max(anchorTime_, due);
+      // The new tempo counts from the event's exact due time.
+      if (tick * kSub > anchorPos_) {
+        anchorTime_ = ScaledTimeOfTick(tick);
+        anchorPos_ = tick * kSub;
+      }
       tempo_ = e->ev.dwEvent & 0xFFFFFF;
     }
     if (!PeekEvent()) FinishHead(sink);

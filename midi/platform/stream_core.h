@@ -4,9 +4,13 @@
 //
 // Timing is kept from an anchor (a time and a tick position, moved at every
 // tempo change, pause and restart), never summed from event to event, so
-// rounding never accumulates. Each event is due its delta ticks after the
-// event before it; a late event plays at once and the next keeps its own due
-// time. Positions are counted in 1/65536 tick.
+// rounding never accumulates. A tempo event anchors on its own tick and its
+// exact due time: anchor times are kept in 1/(ticks per quarter note) of a
+// microsecond, in which every tick boundary is a whole number, so thousands
+// of tempo changes add no error at all. Each event is due its delta ticks
+// after the event before it; a late event plays at once and the next keeps
+// its own due time. Positions are counted in 1/65536 tick; the position read
+// never goes backwards while the stream exists.
 #pragma once
 
 #include <cstdint>
@@ -66,7 +70,9 @@ class StreamCore {
   };
   std::optional<Event> PeekEvent() const;
   int64_t PositionAt(int64_t now) const;  // in 1/65536 tick
-  int64_t TimeOfTick(int64_t tick) const;
+  // When the position reaches `tick`, in 1/timeDiv_ microsecond.
+  int64_t ScaledTimeOfTick(int64_t tick) const;
+  int64_t TimeOfTick(int64_t tick) const;  // in microseconds, rounded up
   void Reanchor(int64_t now);
   void ReturnAll(int64_t now, StreamSink& sink);
   void FinishHead(StreamSink& sink);
@@ -76,9 +82,10 @@ class StreamCore {
   uint32_t tempo_ = kDefaultTempo;
   uint32_t timeDiv_ = kDefaultTimeDiv;
   bool running_ = false;
-  int64_t anchorTime_;
+  int64_t anchorTime_;  // in 1/timeDiv_ microsecond
   int64_t anchorPos_ = 0;
   int64_t lastEventTick_ = 0;  // the tick the next delta counts from
+  mutable uint32_t reported_ = 0;  // the highest position read
 };
 
 }  // namespace mm

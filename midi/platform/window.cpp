@@ -16,11 +16,25 @@
 namespace mm {
 namespace {
 
+struct Message {
+  HWND hwnd;
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
 struct Timer {
   uintptr_t id;
   int64_t intervalMicros;
   int64_t due;
-  uint64_t epoch;  // clock mode it was counted in
+  uint64_t epoch;   // clock mode it was counted in
+  uint64_t serial;  // a new one at every SetTimer
+};
+
+// A WM_TIMER collected for dispatch, with the setting of the timer it came from.
+struct TimerTick {
+  Message message;
+  uint64_t serial;
 };
 
 struct Window {
@@ -28,13 +42,6 @@ struct Window {
   std::string caption;
   WNDPROC proc;
   std::vector<Timer> timers;
-};
-
-struct Message {
-  HWND hwnd;
-  UINT msg;
-  WPARAM wParam;
-  LPARAM lParam;
 };
 
 // Every window, every thread's queue, under one lock. A post wakes all
@@ -45,6 +52,7 @@ struct WindowState {
   std::unordered_map<HWND, Window> windows;
   std::unordered_map<std::thread::id, std::deque<Message>> queues;
   HWND nextHandle = 1;
+  uint64_t nextTimerSerial = 1;
 };
 
 WindowState& State() {
@@ -82,19 +90,31 @@ std::optional<int64_t> EarliestTimer(WindowState& s, std::thread::id self, int64
 // WM_TIMER for every due timer of the calling thread, earliest first. The
 // next due time stays on the timer's own grid: missed intervals are skipped,
 // never shifted.
-void CollectDueTimers(WindowState& s, std::thread::id self, int64_t now, std::vector<Message>& out) {
-  std::vector<std::pair<int64_t, Message>> due;
+void CollectDueTimers(WindowState& s, std::thread::id self, int64_t now, std::vector<TimerTick>& out) {
+  std::vector<std::pair<int64_t, TimerTick>> due;
   for (auto& [hwnd, w] : s.windows) {
     if (w.owner != self) continue;
     for (auto& t : w.timers) {
       Refresh(t, now);
       if (t.due > now) continue;
-      due.push_back({t.due, Message{hwnd, WM_TIMER, t.id, 0}});
+      due.push_back({t.due, TimerTick{Message{hwnd, WM_TIMER, t.id, 0}, t.serial}});
       t.due += t.intervalMicros * ((now - t.due) / t.intervalMicros + 1);
     }
   }
   std::stable_sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (auto& d : due) out.push_back(d.second);
+}
+
+// Whether the timer that produced a collected tick is still set as it was:
+// a tick of a timer killed or set again since is dropped.
+bool TimerStillSet(const TimerTick& tick) {
+  auto& s = State();
+  std::lock_guard lock(s.lock);
+  Window* w = Find(s, tick.message.hwnd);
+  if (!w) return false;
+  return std::any_of(w->timers.begin(), w->timers.end(), [&](const Timer& t) {
+    return t.id == tick.message.wParam && t.serial == tick.serial;
+  });
 }
 
 void Dispatch(const Message& m) {
@@ -220,7 +240,7 @@ bool SetTimer(HWND hwnd, uintptr_t id, UINT elapseMs) {
     Window* w = Find(s, hwnd);
     if (!w) return false;
     int64_t interval = std::max<int64_t>(elapseMs, 1) * 1000;  // a zero interval would fire without end
-    Timer t{id, interval, clock::NowMicros() + interval, detail::ClockEpoch()};
+    Timer t{id, interval, clock::NowMicros() + interval, detail::ClockEpoch(), s.nextTimerSerial++};
     auto it = std::find_if(w->timers.begin(), w->timers.end(), [id](const Timer& x) { return x.id == id; });
     if (it != w->timers.end()) {
       *it = t;
@@ -255,7 +275,7 @@ bool DispatchWaiting() {
   auto& s = State();
   auto self = std::this_thread::get_id();
   size_t waiting = 0;
-  std::vector<Message> timers;
+  std::vector<TimerTick> timers;
   {
     std::lock_guard lock(s.lock);
     waiting = s.queues[self].size();
@@ -273,7 +293,9 @@ bool DispatchWaiting() {
     }
     Dispatch(m);
   }
-  for (const auto& m : timers) Dispatch(m);
+  for (const auto& tick : timers) {
+    if (TimerStillSet(tick)) Dispatch(tick.message);
+  }
   return handled > 0 || !timers.empty();
 }
 

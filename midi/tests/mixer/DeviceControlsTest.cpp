@@ -75,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(Steps, MasterVolumeSteps,
                                            VolumeStep{3, 0x4CD04CD0}, VolumeStep{4, 0x66696669},
                                            VolumeStep{5, 0x80028002}, VolumeStep{6, 0x999B999B},
                                            VolumeStep{7, 0xB334B334}, VolumeStep{8, 0xCCCDCCCD},
-                                           VolumeStep{9, 0xE666E666}, VolumeStep{10, 0xFFFFFFFF}));
+                                           VolumeStep{9, 0xE666E666}, VolumeStep{10, 0xFFFFFFFF}),
+                         [](const auto& info) { return "Step" + std::to_string(info.param.step); });
 
 TEST_F(DeviceControls, MasterVolumeReadsTheFirstFourDigitsOfTheWord) {
   // Set by another program: five digits, the first four spell 0x4000.

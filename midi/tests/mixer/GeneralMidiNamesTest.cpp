@@ -1,6 +1,8 @@
 // The note, instrument and drum name tables at their edges.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "mixer/GeneralMidiNames.h"
 
 namespace sonara {
@@ -36,7 +38,12 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{DrumName, 35, "Acoustic Bass Drum"},  // its first key
         NameCase{DrumName, 42, "Closed Hi-Hat"},
         NameCase{DrumName, 81, "Open Triangle"},       // its last key
-        NameCase{DrumName, 82, ""}));                  // above it
+        NameCase{DrumName, 82, ""}),                   // above it
+    [](const auto& info) {
+      const NameCase& c = info.param;
+      const char* table = c.table == NoteName ? "Note" : c.table == InstrumentName ? "Instrument" : "Drum";
+      return std::string(table) + (c.n < 0 ? "Minus" : "") + std::to_string(c.n < 0 ? -c.n : c.n);
+    });
 
 TEST(NameTables, EveryProgramAndKeyHasAName) {
   for (int16_t n = 0; n < 128; ++n) {

@@ -1,6 +1,8 @@
 // The stream core on its own: told the time, it plays what is due.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -85,7 +87,21 @@ INSTANTIATE_TEST_SUITE_P(
         TimingCase{"zero tempo and nop", 480000, {{0, 0, 0x01000000}, {0, 0, 0x02000000}, {5, 0, 0x93}},
                    {{100000, 0x93}}},
         // A long event's parameter bytes are stepped over, not read as events.
-        TimingCase{"long event", 480000, {{1, 0, 0x8000000C}, {0, 0, 0x90}, {1, 0, 0x91}}, {{40000, 0x91}}}));
+        TimingCase{"long event", 480000, {{1, 0, 0x8000000C}, {0, 0, 0x90}, {1, 0, 0x91}}, {{40000, 0x91}}}),
+    [](const auto& info) {
+      // "fractional tick" -> FractionalTick
+      std::string name;
+      bool upper = true;
+      for (const char* c = info.param.what; *c; ++c) {
+        if (*c == ' ') {
+          upper = true;
+        } else {
+          name += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(*c))) : *c;
+          upper = false;
+        }
+      }
+      return name;
+    });
 
 // A buffer that comes late plays its overdue events at once; the events
 // after them keep the times of the absolute schedule.
@@ -123,6 +139,53 @@ TEST(StreamCore, StopReturnsBuffersAndNewOnesCountFromThere) {
   core.Restart(1000000);
   RunTo(core, sink, 2000000);
   EXPECT_EQ(sink.played, (std::vector<Played>{{1020000, 0x92}}));
+}
+
+// Thousands of tempo changes whose ticks are no whole number of
+// microseconds: every event still lands on the exact time of the tempo map,
+// rounded up once, with no error carried from one change to the next.
+TEST(StreamCore, TempoChangesFollowTheExactTempoMap) {
+  mm::StreamCore core(0);
+  RecordingSink sink;
+  std::vector<MIDIEVENT> events;
+  std::vector<Played> expected;
+  __int128 scaled = 0;  // exact time so far, in 1/24 us
+  uint32_t tempo = mm::StreamCore::kDefaultTempo;
+  for (uint32_t i = 0; i < 3000; ++i) {
+    const uint32_t delta = 1 + i % 7;
+    scaled += static_cast<__int128>(delta) * tempo;
+    events.push_back({delta, 0, 0x90 | (i % 16)});
+    expected.push_back({static_cast<int64_t>((scaled + 23) / 24), 0x90 | (i % 16)});
+    tempo = 400001 + (i * 7919) % 200000;  // rarely a multiple of 24
+    events.push_back({0, 0, 0x01000000 | tempo});
+  }
+  Buffer b(events);
+  core.Queue(&b.hdr);
+  core.Restart(0);
+  RunTo(core, sink, int64_t{1} << 40);
+  EXPECT_EQ(sink.played, expected);
+}
+
+// A buffer that arrives late and starts with a slower tempo anchors that
+// tempo in the past; the position already read must not go back.
+TEST(StreamCore, PositionNeverGoesBackAfterALateTempoChange) {
+  mm::StreamCore core(0);
+  RecordingSink sink;
+  core.SetTempo(480000, 0);  // 20000 us a tick
+  Buffer first({{10, 0, 0x90}});
+  core.Queue(&first.hdr);
+  core.Restart(0);
+  RunTo(core, sink, 1000000);
+  const uint32_t before = core.PositionTicks(1000000);
+  EXPECT_EQ(before, 50u);
+  Buffer late({{1, 0, 0x01000000 | 4800000}, {100, 0, 0x91}});  // ten times slower from tick 11
+  core.Queue(&late.hdr);
+  core.RunUntil(1000000, sink);
+  EXPECT_GE(core.PositionTicks(1000000), before);
+  EXPECT_GE(core.PositionTicks(1100000), before);
+  // The event after the change keeps its place on the new schedule.
+  RunTo(core, sink, 100000000);
+  EXPECT_EQ(sink.played.back(), (Played{220000 + 100 * 200000, 0x91}));
 }
 
 }  // namespace

@@ -212,4 +212,25 @@ TEST(PlatformWindow, NestedPumpKeepsOrder) {
   mm::DestroyWindow(w);
 }
 
+// Timer 8's handler kills timer 7, which fell due in the same pass: the
+// tick already collected for timer 7 is dropped.
+mm::LRESULT KillsTimerSeven(mm::HWND hwnd, mm::UINT msg, mm::WPARAM w, mm::LPARAM) {
+  Log().push_back({'K', msg, w, mm::clock::NowMicros()});
+  if (msg == mm::WM_TIMER && w == 8) mm::KillTimer(hwnd, 7);
+  return 0;
+}
+
+TEST(PlatformWindow, TimerKilledByAHandlerNeverFiresAgain) {
+  mm::clock::VirtualClockGuard clock(0);
+  Log().clear();
+  mm::HWND w = mm::CreateMessageWindow("k", KillsTimerSeven);
+  ASSERT_TRUE(mm::SetTimer(w, 8, 100));
+  ASSERT_TRUE(mm::SetTimer(w, 7, 100));  // due with timer 8, dispatched after it
+  mm::clock::AdvanceTo(1000000);
+  std::vector<Seen> expected;
+  for (int64_t t = 100000; t <= 1000000; t += 100000) expected.push_back({'K', mm::WM_TIMER, 8, t});
+  EXPECT_EQ(Log(), expected);
+  mm::DestroyWindow(w);
+}
+
 }  // namespace
