@@ -1,5 +1,7 @@
 #include "Form1.h"
 
+#include "FittedText.h"
+
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -47,14 +49,25 @@ Twips BoxBounds(int k) {
           width, height};
 }
 
-// "MS Sans Serif" where the system has it, else the nearest sans-serif.
+// The layout was drawn for "MS Sans Serif". Liberation Sans (fonts-liberation,
+// installed by scripts/setup) is a metric-compatible sans-serif whose widths are
+// close to it, so the texts keep to the twips layout; it is named outright so
+// that every machine that ran setup shows the same font. Where it is missing,
+// fontconfig's sans-serif stands in and the fitting still keeps the texts whole.
 QFont SansFont(double points, bool bold) {
-  QFont font(QStringLiteral("MS Sans Serif"));
+  QFont font(QStringLiteral("Liberation Sans"));
   font.setStyleHint(QFont::SansSerif);
   font.setPointSizeF(points);
   font.setBold(bold);
   return font;
 }
+
+// The design fonts of the controls; a control's own font may be smaller where
+// its text would not fit (FittedText.h).
+QFont WindowFont() { return SansFont(9.75, true); }
+QFont SmallBoldFont() { return SansFont(8.25, true); }
+QFont CounterFont() { return SansFont(18, true); }
+QFont AnswerBoxFont() { return SansFont(13.5, true); }
 
 QString RgbText(const QColor& c) {
   return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
@@ -172,7 +185,7 @@ Form1::Form1(QuizGame game, QWidget* parent)
   QPalette back = palette();
   back.setColor(QPalette::Window, QColor(224, 224, 224));
   setPalette(back);
-  setFont(SansFont(9.75, true));
+  setFont(WindowFont());
   BuildMenu();
   BuildControls();
   Form_Load();
@@ -217,7 +230,6 @@ void Form1::BuildControls() {
   }
 
   lblGuess.setObjectName(QStringLiteral("lblGuess"));
-  lblGuess.setFont(SansFont(12, true));
   lblGuess.setAlignment(Qt::AlignCenter);
   UseWindowColours(lblGuess, false);
   Place(lblGuess, 90, 2190, 2760, 390);
@@ -227,34 +239,34 @@ void Form1::BuildControls() {
   UseWindowColours(lblDate, true);
   Place(lblDate, 570, 2565, 1725, 345);
 
+  // The captions over the counters keep to the top, as their counters cover
+  // their lower part.
+  LabelWrong.setObjectName(QStringLiteral("Label(0)"));
   LabelWrong.setText(QStringLiteral(" Wrong "));
-  LabelWrong.setFont(SansFont(8.25, true));
+  LabelWrong.setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Place(LabelWrong, 1080, 3210, 645, 195);
 
   lblWrg.setObjectName(QStringLiteral("lblWrg"));
-  lblWrg.setFont(SansFont(18, true));
   lblWrg.setAlignment(Qt::AlignCenter);
   UseWindowColours(lblWrg, true);
   lblWrg.onClick = [this] { lblWrg_Click(); };
   Place(lblWrg, 1125, 3420, 585, 435);
 
+  LabelRight.setObjectName(QStringLiteral("Label(1)"));
   LabelRight.setText(QStringLiteral("Right"));
-  LabelRight.setFont(SansFont(8.25, true));
+  LabelRight.setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Place(LabelRight, 2025, 3225, 540, 330);
 
   lblRgt.setObjectName(QStringLiteral("lblRgt"));
-  lblRgt.setFont(SansFont(18, true));
   lblRgt.setAlignment(Qt::AlignCenter);
   UseWindowColours(lblRgt, true);
   Place(lblRgt, 1980, 3435, 555, 420);
 
   lblAns.setObjectName(QStringLiteral("lblAns"));
-  lblAns.setFont(SansFont(8.25, false));
   lblAns.setAlignment(Qt::AlignCenter);
   Place(lblAns, 1200, 3990, 420, 255);
 
   lblComment.setObjectName(QStringLiteral("lblComment"));
-  lblComment.setFont(SansFont(8.25, true));
   UseWindowColours(lblComment, true);
   Place(lblComment, 2955, 3945, 1965, 270);
 
@@ -279,18 +291,11 @@ void Form1::BuildControls() {
   Place(cmdExit, 5610, 4425, 1125, 435);
   connect(&cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
 
-  // A style sheet drops the inherited font; give the buttons the window's own.
-  for (QWidget* control : {static_cast<QWidget*>(&cmdNext), static_cast<QWidget*>(&cmdNew),
-                           static_cast<QWidget*>(&cmdExit), static_cast<QWidget*>(&chk2)}) {
-    control->setFont(font());
-  }
-
   for (int k = 0; k < StateCount; ++k) {
     AnswerBox& box = chk1[static_cast<std::size_t>(k)];
     box.setObjectName(QStringLiteral("chk1(%1)").arg(k));
     box.setText(QString::number(k + 1));
     box.setCheckable(true);
-    box.setFont(SansFont(13.5, true));
     box.setStyleSheet(ButtonSheet(BoxBackColour(BoxColour::ButtonFace)));
     box.onMouseDown = [this, k] { chk1_MouseDown(k); };
     box.onMouseUp = [this, k] { chk1_MouseUp(k); };
@@ -301,12 +306,25 @@ void Form1::BuildControls() {
   }
 
   Text1.setObjectName(QStringLiteral("Text1"));
-  Text1.setFont(SansFont(8.25, true));
+  Text1.setFont(SmallBoldFont());
   Text1.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Text1.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Text1.setLineWrapMode(QPlainTextEdit::NoWrap);  // keep the list's 25 lines whole
   Text1.setTabStopDistance(ListTabDistance(QFontMetrics(Text1.font())));
   Place(Text1, 360, 5880, 6675, 5100);
+
+  for (QLabel* label : {&lblGuess, &lblDate, &LabelWrong, &LabelRight, &lblAns, &lblComment,
+                        static_cast<QLabel*>(&lblWrg), &lblRgt}) {
+    KeepTextClearOfControlsAbove(*label);
+  }
+  // Controls whose captions never change are fitted once. Every font is set on
+  // the control itself: a style sheet drops the one it would inherit.
+  FitFont(LabelWrong, SmallBoldFont());
+  FitFont(LabelRight, SmallBoldFont());
+  FitFont(chk2, WindowFont());
+  FitFont(cmdNew, WindowFont());
+  FitFont(cmdExit, WindowFont());
+  for (AnswerBox& box : chk1) FitFont(box, AnswerBoxFont());
 }
 
 void Form1::Form_Load() {
@@ -369,9 +387,8 @@ void Form1::PaintBox(int index, BoxColour colour) {
 
 void Form1::ShowDisplay() {
   const QuizDisplay& d = game_.Display();
-  lblGuess.setText(FromStd(d.guessText));
-  if (lblGuess.font().pointSize() != d.guessPoints) lblGuess.setFont(SansFont(d.guessPoints, true));
-  lblDate.setText(FromStd(d.dateText));
+  ShowFitted(lblGuess, FromStd(d.guessText), SansFont(d.guessPoints, true));
+  ShowFitted(lblDate, FromStd(d.dateText), WindowFont());
   if (d.flag != shownFlag_) {
     shownFlag_ = d.flag;
     if (d.flag < 0) {
@@ -380,13 +397,13 @@ void Form1::ShowDisplay() {
       img1.setPixmap(QPixmap(FromStd(StateFlag(d.flag))));
     }
   }
-  lblAns.setText(FromStd(d.ansText));
+  ShowFitted(lblAns, FromStd(d.ansText), SansFont(8.25, false));
   lblAns.setVisible(d.ansVisible);
-  lblComment.setText(FromStd(d.commentText));
+  ShowFitted(lblComment, FromStd(d.commentText), SmallBoldFont());
   lblComment.setVisible(d.commentVisible);
-  lblRgt.setText(FromStd(d.rightText));
-  lblWrg.setText(FromStd(d.wrongText));
-  cmdNext.setText(FromStd(d.nextCaption));
+  ShowFitted(lblRgt, FromStd(d.rightText), CounterFont());
+  ShowFitted(lblWrg, FromStd(d.wrongText), CounterFont());
+  ShowFitted(cmdNext, FromStd(d.nextCaption), WindowFont());
   cmdNext.setEnabled(d.nextEnabled);
   for (int k = 0; k < StateCount; ++k) {
     chk1[static_cast<std::size_t>(k)].setChecked(d.boxSet[static_cast<std::size_t>(k)]);

@@ -13,6 +13,7 @@
 #include <set>
 
 #include "Form1.h"
+#include "WindowTestScreen.h"
 
 namespace statehood {
 namespace {
@@ -281,17 +282,28 @@ TEST_F(Window, RenderedWindowShowsTheFlagAfterStart) {
   EXPECT_EQ(img1.pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
             QImage(QString::fromUtf8(StateFlag(0).data())).convertToFormat(QImage::Format_ARGB32));
   const QImage shot = form.grab().toImage();
-  EXPECT_TRUE(shot.save(QStringLiteral(SCREENSHOT_PATH)));
+  EXPECT_TRUE(shot.save(TestPicturePath(QStringLiteral("statehood-window"))));
   EXPECT_GT(DistinctColours(shot, flagArea), 20);
+}
+
+// After a wrong answer the picture shows the comment with the right number and
+// the right box in red; the pressed box is back to the button face.
+TEST_F(Window, RenderedWindowAfterAWrongAnswer) {
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  Click(Get<QPushButton>("cmdNext"));
+  Click(Get<QPushButton>("cmdNext"));  // Hawaii, box 50: the widest comment
+  Click(Box(24));
+  ASSERT_EQ(Text("lblComment"), " Correct answer is 50");
+  const QImage shot = form.grab().toImage();
+  EXPECT_TRUE(shot.save(TestPicturePath(QStringLiteral("statehood-wrong-answer"))));
+  const auto centre = [this](QWidget& w) { return w.mapTo(&form, QPoint(w.width() - 6, w.height() / 2)); };
+  EXPECT_EQ(shot.pixelColor(centre(Box(49))), QColor(255, 0, 0));
+  EXPECT_EQ(shot.pixelColor(centre(Box(24))), ButtonFace());
+  const QLabel& comment = Get<QLabel>("lblComment");
+  const QRect commentArea(comment.mapTo(&form, QPoint(2, 2)), comment.size() - QSize(4, 4));
+  EXPECT_GE(DistinctColours(shot, commentArea), 2);  // text on the window colour
 }
 
 }  // namespace
 }  // namespace statehood
-
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();  // listing needs no display
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}
