@@ -23,6 +23,17 @@ QuizGame KnownOrder() {
   return QuizGame([](int) { return 0; });
 }
 
+// A picture grabbed under Qt's scaling has more pixels than the widget has
+// logical ones: these read it at a point, or over an area, in logical pixels.
+QColor PixelAt(const QImage& shot, QPoint logical) {
+  return shot.pixelColor(logical * shot.devicePixelRatio());
+}
+
+QRect DeviceArea(const QImage& shot, const QRect& logical) {
+  const qreal ratio = shot.devicePixelRatio();
+  return QRect(logical.topLeft() * ratio, logical.bottomRight() * ratio);
+}
+
 class Window : public ::testing::Test {
  public:
   Window() : form(KnownOrder()) {}
@@ -39,7 +50,7 @@ class Window : public ::testing::Test {
 
   // The back colour, read from the rendered box beside its caption.
   static QColor BackColour(QWidget& w) {
-    return w.grab().toImage().pixelColor(w.width() - 6, w.height() / 2);
+    return PixelAt(w.grab().toImage(), QPoint(w.width() - 6, w.height() / 2));
   }
 
   QColor ButtonFace() const { return QApplication::palette().color(QPalette::Button); }
@@ -263,7 +274,8 @@ TEST(Flags, EachRowShowsItsOwnStatesFlag) {
   EXPECT_EQ(pictures.size(), 50u);
 }
 
-int DistinctColours(const QImage& image, const QRect& area) {
+int DistinctColours(const QImage& image, const QRect& logicalArea) {
+  const QRect area = DeviceArea(image, logicalArea);
   std::set<QRgb> colours;
   for (int y = area.top(); y <= area.bottom(); ++y) {
     for (int x = area.left(); x <= area.right(); ++x) colours.insert(image.pixel(x, y));
@@ -298,8 +310,8 @@ TEST_F(Window, RenderedWindowAfterAWrongAnswer) {
   const QImage shot = form.grab().toImage();
   EXPECT_TRUE(shot.save(TestPicturePath(QStringLiteral("statehood-wrong-answer"))));
   const auto centre = [this](QWidget& w) { return w.mapTo(&form, QPoint(w.width() - 6, w.height() / 2)); };
-  EXPECT_EQ(shot.pixelColor(centre(Box(49))), QColor(255, 0, 0));
-  EXPECT_EQ(shot.pixelColor(centre(Box(24))), ButtonFace());
+  EXPECT_EQ(PixelAt(shot, centre(Box(49))), QColor(255, 0, 0));
+  EXPECT_EQ(PixelAt(shot, centre(Box(24))), ButtonFace());
   const QLabel& comment = Get<QLabel>("lblComment");
   const QRect commentArea(comment.mapTo(&form, QPoint(2, 2)), comment.size() - QSize(4, 4));
   EXPECT_GE(DistinctColours(shot, commentArea), 2);  // text on the window colour

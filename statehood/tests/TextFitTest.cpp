@@ -1,7 +1,8 @@
 // Every text the window can show is drawn whole: inside its control's text area
 // (within frame, border, margins and indicator), not under a control stacked
 // above it, and in the sans-serif that stands in for the design font. The
-// window is shown on the offscreen screen of the run (96 or 144 logical dpi).
+// window is shown on the offscreen screen of the run: 96 or 144 logical dpi,
+// and 144 under Qt's scaling (device pixel ratio 1.5).
 
 #include <gtest/gtest.h>
 
@@ -134,7 +135,8 @@ std::string TextFault(const QWidget& control) {
   if (fault.empty()) return {};
   std::ostringstream out;
   out << control.objectName().toStdString() << " cannot show \"" << text.toStdString() << "\" whole at "
-      << control.font().pointSizeF() << " pt, " << TestScreenDpi() << " dpi: " << fault;
+      << control.font().pointSizeF() << " pt on the " << TestScreenName().toStdString()
+      << " screen: " << fault;
   return out.str();
 }
 
@@ -185,10 +187,12 @@ class WindowTexts : public ::testing::Test {
   int checked = 0;
 };
 
-// The window shows the screen's dpi: the twips are laid out with it.
+// The window is on the screen the run asked for, and lays out its twips at
+// the dpi its widgets see.
 TEST_F(WindowTexts, WindowIsOnTheScreenOfTheRun) {
-  EXPECT_EQ(form.logicalDpiY(), TestScreenDpi());
-  EXPECT_EQ(form.width(), TwipsToPixels(Form1::DesignWidthTwips, TestScreenDpi()));
+  EXPECT_EQ(form.logicalDpiY(), TestWidgetDpi());
+  EXPECT_EQ(form.devicePixelRatio(), TestQtScaling() ? TestScreenDpi() / 96.0 : 1.0);
+  EXPECT_EQ(form.width(), TwipsToPixels(Form1::DesignWidthTwips, TestWidgetDpi()));
 }
 
 // A whole game, with the hint shown: every name, date and hint as it is asked,
