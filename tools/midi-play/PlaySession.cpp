@@ -1,0 +1,347 @@
+#include "PlaySession.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "ExitCodes.h"
+#include "KeyInput.h"
+#include "OutputDevices.h"
+#include "RawTerminal.h"
+#include "SongLoader.h"
+#include "SongTiming.h"
+#include "StopSignals.h"
+#include "TerminalDisplay.h"
+#include "TextSafety.h"
+#include "WavRender.h"
+#include "platform/devices/capture_device.h"
+#include "platform/devices/registry.h"
+#include "platform/window.h"
+
+namespace midiplay {
+namespace {
+
+using sonara::kStatusPaused;
+using sonara::kStatusPlaying;
+using sonara::kStatusStopped;
+
+// The message loop waits at most this long for the component's messages
+// before it looks at the keys again.
+constexpr int kLoopWaitMs = 40;
+constexpr double kSeekSeconds = 5.0;
+constexpr int kMinKeySpeed = -5;  // twice as fast
+constexpr int kMaxKeySpeed = 10;  // half speed
+
+template <class T>
+T Clamp(int value, int low, int high) {
+  return static_cast<T>(std::clamp(value, low, high));
+}
+
+}  // namespace
+
+PlaySession::PlaySession(const Options& options) : options_(options), plain_(stdout) {
+  midi_ = sonara::clsMidi::Create();
+  watcher_ = std::make_shared<SongWatcher>();
+  midi_->Advise(watcher_);
+  settings_.transpose = options.transpose;
+  settings_.speed = options.speed;
+  settings_.muted = options.muted;
+  watcher_->State().fileCount = static_cast<int>(options.files.size());
+}
+
+PlaySession::~PlaySession() {
+  CloseDisplay();
+  try {
+    midi_->CloseDevice();  // nothing goes on sounding after the player ends
+  } catch (...) {
+  }
+  if (silentDevice_) mm::UnregisterDevice(silentDevice_);
+  for (const std::string& line : heldErrors_) std::fprintf(stderr, "midi-play: %s\n", line.c_str());
+}
+
+void PlaySession::ReportError(const std::string& line) {
+  if (display_) {
+    heldErrors_.push_back(line);  // printed when the screen is back
+  } else {
+    std::fprintf(stderr, "midi-play: %s\n", line.c_str());
+  }
+}
+
+bool PlaySession::Load(size_t index) {
+  DisplayState& state = watcher_->State();
+  state.fileNumber = static_cast<int>(index + 1);
+  std::string problem = LoadSong(*midi_, *watcher_, messages_, options_.files[index]);
+  if (!problem.empty()) {
+    ReportError(problem);
+    fileFailed_ = true;
+    return false;
+  }
+  ApplySettings();
+  return true;
+}
+
+// The user's settings outlive each song; loading a song resets the component's.
+void PlaySession::ApplySettings() {
+  if (settings_.transpose != 0) midi_->put_Transpose(settings_.transpose);
+  if (settings_.speed != 0) midi_->put_Velocity(settings_.speed);
+  for (int16_t ch = 0; ch < 16; ++ch) {
+    if (!settings_.muted[static_cast<size_t>(ch)]) continue;
+    midi_->put_MuteChannel(ch, sonara::kTrue);
+    watcher_->State().channels[static_cast<size_t>(ch)].muted = true;
+  }
+  if (options_.start) {
+    int32_t tick = options_.start->value;
+    if (options_.start->unit == StartPosition::Unit::Seconds)
+      tick = SongTiming(midi_->get_TimeLength(), watcher_->State().lengthText).TicksFor(options_.start->value);
+    midi_->put_SetCurrentPosition(tick);
+    watcher_->State().ticks = tick;
+  }
+}
+
+int PlaySession::Run() {
+  if (options_.wavOut) {
+    WavDestination destination = WavDestination::From(options_.wavOut, options_.files.size());
+    return RenderAll(0, destination);
+  }
+  if (options_.silent) {
+    auto device = std::make_shared<mm::CaptureDevice>("Silent");
+    device->SetSink(nullptr, false);  // keeps nothing: it only paces the song
+    silentDevice_ = device;
+    deviceId_ = static_cast<int16_t>(mm::RegisterDevice(device));
+    deviceChosen_ = true;
+  } else if (options_.device) {
+    deviceId_ = *options_.device;
+    deviceChosen_ = true;
+  }
+  return PlayAll();
+}
+
+int PlaySession::PlayAll() {
+  const size_t count = options_.files.size();
+  bool started = false;
+  int direction = 1;
+  for (ptrdiff_t index = 0; index >= 0 && static_cast<size_t>(index) < count;) {
+    if (!Load(static_cast<size_t>(index))) {
+      index += direction;
+      if (index < 0) index = 0, direction = 1;
+      continue;
+    }
+    midi_->put_SetDevice(deviceId_);
+    watcher_->State().device = DeviceName(deviceId_);
+    messages_.TakeLast();
+    midi_->PlayMidi();
+    if (midi_->get_Status() != kStatusPlaying) {
+      std::string why = EscapeControls(messages_.TakeLast());
+      if (deviceChosen_ || started) {
+        ReportError("output device " + std::to_string(deviceId_) + " cannot start: " + why);
+        return kExitDevice;
+      }
+      std::fprintf(stderr, "midi-play: no audio output is available (%s); rendering to WAV files instead\n",
+                   why.c_str());
+      WavDestination destination = WavDestination::From(std::nullopt, count);
+      return RenderAll(static_cast<size_t>(index), destination);
+    }
+    started = true;
+    if (!display_) OpenDisplay();
+    if (!display_) plain_.SongStarted(watcher_->State());
+    switch (PlayLoadedSong()) {
+      case SongEnd::Finished:
+      case SongEnd::Next:
+        direction = 1;
+        ++index;
+        break;
+      case SongEnd::Previous:
+        direction = index > 0 ? -1 : 1;
+        index = std::max<ptrdiff_t>(index - 1, 0);
+        break;
+      case SongEnd::Quit:
+        return fileFailed_ ? kExitFile : kExitOk;
+      case SongEnd::Interrupted:
+        return kExitInterrupted;
+    }
+  }
+  if (StopSignals::StopRequested()) return kExitInterrupted;
+  return fileFailed_ ? kExitFile : kExitOk;
+}
+
+void PlaySession::OpenDisplay() {
+  watcher_->SetNoticeHandler(nullptr);
+  if (::isatty(STDIN_FILENO)) rawTerminal_ = std::make_unique<RawTerminal>(STDIN_FILENO);
+  if (::isatty(STDOUT_FILENO)) {
+    display_ = std::make_unique<TerminalDisplay>(STDOUT_FILENO);
+  } else {
+    watcher_->SetNoticeHandler([this](const Notice& notice) { plain_.OnNotice(notice); });
+  }
+}
+
+void PlaySession::CloseDisplay() {
+  display_.reset();
+  rawTerminal_.reset();
+  for (const std::string& line : heldErrors_) std::fprintf(stderr, "midi-play: %s\n", line.c_str());
+  heldErrors_.clear();
+}
+
+PlaySession::SongEnd PlaySession::PlayLoadedSong() {
+  using Clock = std::chrono::steady_clock;
+  auto last = Clock::now();
+  watcher_->MarkChanged();
+  for (;;) {
+    mm::WaitAndDispatch(kLoopWaitMs);
+    if (StopSignals::StopRequested()) {
+      midi_->StopMidi();
+      return SongEnd::Interrupted;
+    }
+    if (rawTerminal_ && rawTerminal_->Active()) {
+      for (const KeyCommand& key : ReadWaitingKeys(STDIN_FILENO)) {
+        if (auto end = Handle(key)) return *end;
+      }
+    }
+    if (midi_->get_Status() == kStatusStopped) return SongEnd::Finished;
+    auto now = Clock::now();
+    watcher_->DecayMeters(std::chrono::duration<double>(now - last).count());
+    last = now;
+    if (display_) {
+      if (StopSignals::TakeResized()) {
+        display_->Invalidate();
+        watcher_->MarkChanged();
+      }
+      display_->Refresh(*watcher_);
+    }
+  }
+}
+
+std::optional<PlaySession::SongEnd> PlaySession::Handle(const KeyCommand& key) {
+  using Kind = KeyCommand::Kind;
+  DisplayState& state = watcher_->State();
+  switch (key.kind) {
+    case Kind::Quit:
+      midi_->StopMidi();
+      return SongEnd::Quit;
+    case Kind::Interrupt:
+      StopSignals::RequestStop();
+      midi_->StopMidi();
+      return SongEnd::Interrupted;
+    case Kind::NextFile:
+      midi_->StopMidi();
+      return SongEnd::Next;
+    case Kind::PreviousFile:
+      midi_->StopMidi();
+      return SongEnd::Previous;
+    case Kind::PauseResume:
+      TogglePause();
+      break;
+    case Kind::SeekBack:
+    case Kind::SeekForward:
+      Seek(key.kind == Kind::SeekForward ? kSeekSeconds : -kSeekSeconds);
+      break;
+    case Kind::TransposeUp:
+    case Kind::TransposeDown:
+      settings_.transpose = Clamp<int16_t>(state.transpose + (key.kind == Kind::TransposeUp ? 1 : -1),
+                                           kMinTranspose, kMaxTranspose);
+      midi_->put_Transpose(settings_.transpose);
+      break;
+    case Kind::Slower:
+    case Kind::Faster:
+      settings_.speed = Clamp<int16_t>(state.speed + (key.kind == Kind::Slower ? 1 : -1), kMinKeySpeed, kMaxKeySpeed);
+      midi_->put_Velocity(settings_.speed);
+      break;
+    case Kind::ToggleMute:
+      ToggleMute(key.channel);
+      break;
+  }
+  return std::nullopt;
+}
+
+void PlaySession::TogglePause() {
+  int16_t status = midi_->get_Status();
+  if (status == kStatusPlaying) {
+    // The position just before pausing: where a seek while paused starts from.
+    pausedAt_ = midi_->get_GetCurrentPosition();
+    midi_->Pause();
+    SongTiming timing(midi_->get_TimeLength(), watcher_->State().lengthText);
+    watcher_->State().ticks = pausedAt_;
+    watcher_->State().clockText = timing.ClockText(pausedAt_);
+  } else if (status == kStatusPaused) {
+    midi_->put_SetCurrentPosition(pausedAt_);
+    midi_->PlayMidi();
+  }
+  watcher_->MarkChanged();
+}
+
+// A seek is a restart at the new position, as any client of the component
+// does it: position, converted distance, SetCurrentPosition, PlayMidi.
+void PlaySession::Seek(double seconds) {
+  int16_t status = midi_->get_Status();
+  if (status != kStatusPlaying && status != kStatusPaused) return;
+  SongTiming timing(midi_->get_TimeLength(), watcher_->State().lengthText);
+  int32_t from = status == kStatusPlaying ? midi_->get_GetCurrentPosition() : pausedAt_;
+  int64_t to = std::clamp<int64_t>(int64_t{from} + timing.TicksFor(seconds), 0, timing.SongTicks());
+  int32_t target = static_cast<int32_t>(to);
+  midi_->put_SetCurrentPosition(target);
+  DisplayState& state = watcher_->State();
+  state.ticks = target;
+  state.clockText = timing.ClockText(target);
+  watcher_->ForgetLyricLine();
+  watcher_->MarkChanged();
+  if (status == kStatusPlaying) {
+    midi_->PlayMidi();
+  } else {
+    pausedAt_ = target;
+  }
+}
+
+void PlaySession::ToggleMute(int channel) {
+  if (channel < 0 || channel >= 16) return;
+  ChannelView& view = watcher_->State().channels[static_cast<size_t>(channel)];
+  bool mute = !view.muted;
+  midi_->put_MuteChannel(static_cast<int16_t>(channel), sonara::ToVariantBool(mute));
+  view.muted = mute;
+  if (mute) view.level = 0;
+  settings_.muted[static_cast<size_t>(channel)] = mute;
+  watcher_->MarkChanged();
+}
+
+int PlaySession::RenderAll(size_t first, const WavDestination& destination) {
+  if (!CanRenderWav()) {
+    ReportError("this build of midi-play cannot render WAV files");
+    return kExitDevice;
+  }
+  if (std::string problem = destination.Check(); !problem.empty()) {
+    ReportError(problem);
+    return kExitWavPath;
+  }
+  const bool onTerminal = ::isatty(STDOUT_FILENO);
+  if (!onTerminal) watcher_->SetNoticeHandler([this](const Notice& notice) { plain_.OnNotice(notice); });
+  for (size_t index = first; index < options_.files.size(); ++index) {
+    if (!Load(index)) continue;
+    std::string path = destination.PathFor(options_.files[index]);
+    if (!onTerminal) plain_.SongStarted(watcher_->State());
+    RenderOutcome outcome;
+    {
+      std::unique_ptr<RenderProgressLine> progress;
+      if (onTerminal) progress = std::make_unique<RenderProgressLine>(STDOUT_FILENO);
+      outcome = RenderLoadedSong(*midi_, messages_, path, [&] {
+        if (progress) progress->Show(watcher_->State(), path);
+      });
+    }
+    switch (outcome.kind) {
+      case RenderOutcome::Kind::Interrupted:
+        ReportError("interrupted; " + EscapeControls(path) + " was not written");
+        return kExitInterrupted;
+      case RenderOutcome::Kind::Failed:
+        ReportError(EscapeControls(outcome.error));
+        return kExitWavPath;
+      case RenderOutcome::Kind::Written: {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", outcome.seconds);
+        plain_.Line("wrote " + EscapeControls(path) + " (" + seconds + " s of audio)");
+        break;
+      }
+    }
+  }
+  return fileFailed_ ? kExitFile : kExitOk;
+}
+
+}  // namespace midiplay

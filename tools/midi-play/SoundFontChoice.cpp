@@ -1,0 +1,32 @@
+#include "SoundFontChoice.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "TextSafety.h"
+
+#if SONARA_PLAY_HAVE_SYNTH
+#include "platform/devices/synth_device.h"
+#endif
+
+namespace midiplay {
+
+std::string UseSoundFont(const std::string& path) {
+  const std::string shown = EscapeControls(path);
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return shown + ": is a folder, not a soundfont";
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return shown + ": cannot read soundfont (" + std::strerror(errno) + ")";
+  char id[4] = {};
+  if (!file.read(id, 4) || std::memcmp(id, "RIFF", 4) != 0) return shown + ": not a soundfont";
+#if SONARA_PLAY_HAVE_SYNTH
+  mm::SetSoundFont(path);
+  return "";
+#else
+  return "this build of midi-play has no software synthesizer; --soundfont cannot be used";
+#endif
+}
+
+}  // namespace midiplay

@@ -1,0 +1,12 @@
+// --soundfont: the soundfont of the software synthesizer and the WAV renderer.
+#pragma once
+
+#include <string>
+
+namespace midiplay {
+
+// "" when the soundfont is taken; otherwise why not, one line (a file
+// that cannot be read, or a build without the synthesizer).
+std::string UseSoundFont(const std::string& path);
+
+}  // namespace midiplay

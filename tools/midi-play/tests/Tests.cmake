@@ -1,0 +1,1 @@
+# midi-play's tests: filled in below.
