@@ -9,6 +9,10 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -127,6 +131,38 @@ qreal ListTabDistance(const QFontMetrics& metrics) {
     if (aligned) return tab;
   }
   return metrics.averageCharWidth() * 8.0;
+}
+
+// The list field has no scroll bars, so all its lines must fit as the field
+// lays them out: unwrapped, with its tab stops, within the document margin.
+bool ListFits(const QPlainTextEdit& list) {
+  const QTextDocument& document = *list.document();
+  const QAbstractTextDocumentLayout& layout = *document.documentLayout();
+  const qreal margin = document.documentMargin();
+  qreal widest = 0;
+  qreal height = 2 * margin;
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    height += layout.blockBoundingRect(block).height();  // lays the block out
+    for (int n = 0; n < block.layout()->lineCount(); ++n) {
+      widest = std::max(widest, block.layout()->lineAt(n).naturalTextWidth());
+    }
+  }
+  const QRect room = list.contentsRect();
+  return widest + 2 * margin + list.cursorWidth() <= room.width() && height <= room.height();
+}
+
+// Gives the list its design font, or the largest smaller size in quarter
+// points at which every line fits, with tab stops that line up its second
+// column in that size.
+void FitListFont(QPlainTextEdit& list, const QFont& design) {
+  constexpr qreal step = 0.25;
+  QFont font = design;
+  for (qreal points = design.pointSizeF();; points -= step) {
+    font.setPointSizeF(points);
+    list.setFont(font);
+    list.setTabStopDistance(ListTabDistance(QFontMetrics(font, &list)));
+    if (ListFits(list) || points - step < 1) return;
+  }
 }
 
 }  // namespace
@@ -306,11 +342,9 @@ void Form1::BuildControls() {
   }
 
   Text1.setObjectName(QStringLiteral("Text1"));
-  Text1.setFont(SmallBoldFont());
   Text1.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Text1.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Text1.setLineWrapMode(QPlainTextEdit::NoWrap);  // keep the list's 25 lines whole
-  Text1.setTabStopDistance(ListTabDistance(QFontMetrics(Text1.font())));
   Place(Text1, 360, 5880, 6675, 5100);
 
   for (QLabel* label : {&lblGuess, &lblDate, &LabelWrong, &LabelRight, &lblAns, &lblComment,
@@ -331,6 +365,7 @@ void Form1::Form_Load() {
   game_.ShuffleStates();
   // The list text separates its lines with CR LF; the text field keeps lines as paragraphs.
   Text1.setPlainText(FromStd(StatesListText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  FitListFont(Text1, SmallBoldFont());
   const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
   const int width = Px(DesignWidthTwips);
   move(CentredLeft(area.left(), area.width(), width), area.top() + Px(2000));

@@ -6,10 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
@@ -197,7 +201,8 @@ TEST_F(WindowTexts, WindowIsOnTheScreenOfTheRun) {
 
 // A whole game, with the hint shown: every name, date and hint as it is asked,
 // a wrong answer on each question (the comment with every number 1 to 50 and
-// the red box), then the right one (every box set and blue), and the end.
+// the red box), then the right one (every box pressed, then set and blue), and
+// the end.
 TEST_F(WindowTexts, EveryTextOfAGameFitsItsControl) {
   CheckShownTexts();  // Start, the zero counters and the clear boxes
   Click(Get<QLabel>("lblWrg"));  // the hint stays shown for the game
@@ -210,7 +215,12 @@ TEST_F(WindowTexts, EveryTextOfAGameFitsItsControl) {
     ASSERT_EQ(Get<QLabel>("lblGuess").text(), "Wrong");
     ASSERT_EQ(Get<QLabel>("lblComment").text(), QStringLiteral(" Correct answer is %1").arg(right + 1));
     CheckShownTexts();
-    Click(Box(right));
+    // The right box is checked held down too: a pressed button shifts its caption.
+    const QPoint centre = Box(right).rect().center();
+    QTest::mousePress(&Box(right), Qt::LeftButton, Qt::NoModifier, centre);
+    ASSERT_TRUE(Box(right).isDown());
+    CheckShownTexts();
+    QTest::mouseRelease(&Box(right), Qt::LeftButton, Qt::NoModifier, centre);
     ASSERT_EQ(Get<QLabel>("lblGuess").text(), "Correct");
     CheckShownTexts();
   }
@@ -230,6 +240,19 @@ TEST_F(WindowTexts, TheEndOfAnUnansweredGameFits) {
   Click(Get<QPushButton>("cmdNew"));
   CheckShownTexts();
   EXPECT_TRUE(faults.empty()) << Faults();
+}
+
+// The states list, once shown, has all its 25 lines whole in the field, which
+// itself lies within the taller window: nothing to scroll either way.
+TEST_F(WindowTexts, TheStatesListShowsWhole) {
+  form.findChild<QAction*>(QStringLiteral("mnuList"))->trigger();
+  auto& list = Get<QPlainTextEdit>("Text1");
+  QApplication::processEvents();
+  EXPECT_EQ(list.blockCount(), 25);
+  EXPECT_EQ(list.horizontalScrollBar()->maximum(), 0) << "the widest line is cut";
+  EXPECT_EQ(list.verticalScrollBar()->maximum(), 0) << "the last lines are cut";
+  EXPECT_TRUE(list.parentWidget()->rect().contains(list.geometry()));
+  EXPECT_EQ(QFontInfo(list.font()).family(), "Liberation Sans");
 }
 
 // The counters at every width they reach, up to the largest count, where they stop.
