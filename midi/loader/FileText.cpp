@@ -64,6 +64,10 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 
 std::string DecodeFileText(std::span<const uint8_t> bytes) {
   if (IsValidUtf8(bytes)) return std::string(bytes.begin(), bytes.end());
+  return DecodeWindows1252(bytes);
+}
+
+std::string DecodeWindows1252(std::span<const uint8_t> bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
   for (const uint8_t b : bytes) {
@@ -74,6 +78,53 @@ std::string DecodeFileText(std::span<const uint8_t> bytes) {
     }
   }
   return out;
+}
+
+namespace {
+
+std::span<const uint8_t> BytesOf(const std::string& s) noexcept {
+  return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
+
+// How many bytes at the end of valid UTF-8 text begin a character that the
+// text does not complete.
+size_t IncompleteTail(const std::string& text) noexcept {
+  const size_t n = text.size();
+  for (size_t back = 1; back <= 3 && back <= n; ++back) {
+    const auto b = static_cast<uint8_t>(text[n - back]);
+    if ((b & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+    const size_t length = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : 4;
+    return length > back ? back : 0;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::vector<std::string> DecodeTextStream(const std::vector<std::string>& pieces) {
+  std::string stream;
+  size_t total = 0;
+  for (const auto& piece : pieces) total += piece.size();
+  stream.reserve(total);
+  for (const auto& piece : pieces) stream += piece;
+  const bool utf8 = IsValidUtf8(BytesOf(stream));
+  stream = std::string();
+
+  std::vector<std::string> texts;
+  texts.reserve(pieces.size());
+  std::string carry;  // bytes of a character that a later piece completes
+  for (const auto& piece : pieces) {
+    if (!utf8) {
+      texts.push_back(DecodeWindows1252(BytesOf(piece)));
+      continue;
+    }
+    std::string text = std::move(carry) + piece;
+    const size_t tail = IncompleteTail(text);
+    carry = text.substr(text.size() - tail);
+    text.resize(text.size() - tail);
+    texts.push_back(std::move(text));
+  }
+  return texts;
 }
 
 int32_t CharacterCount(const std::string& utf8) noexcept {

@@ -5,12 +5,20 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace sonara {
 
 bool IsValidUtf8(std::span<const uint8_t> bytes) noexcept;
 // The text of the bytes as UTF-8.
 std::string DecodeFileText(std::span<const uint8_t> bytes);
+// The text of the bytes read as Windows-1252, as UTF-8.
+std::string DecodeWindows1252(std::span<const uint8_t> bytes);
+// The texts of pieces that form one stream of bytes, such as a song's lyric
+// syllables: UTF-8 when all their bytes in order are valid UTF-8, otherwise
+// Windows-1252 for every piece. A character whose bytes are split over pieces
+// belongs to the piece where it completes.
+std::vector<std::string> DecodeTextStream(const std::vector<std::string>& pieces);
 // Number of code points of a UTF-8 text.
 int32_t CharacterCount(const std::string& utf8) noexcept;
 

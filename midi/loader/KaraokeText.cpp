@@ -46,40 +46,105 @@ uint8_t MarkOf(std::span<const uint8_t> text) {
   return rest.empty() ? uint8_t{0} : rest[0];
 }
 
-// The text without its leading spaces and its mark; spaces after the mark stay.
-std::string StripMark(std::span<const uint8_t> text) { return DecodeFileText(SkipSpaces(text).subspan(1)); }
+std::string BytesText(std::span<const uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// The text's bytes without its leading spaces and its mark; spaces after the
+// mark stay.
+std::string StripMark(std::span<const uint8_t> text) { return BytesText(SkipSpaces(text).subspan(1)); }
+
+// A lyric text split at its line breaks (CR LF, a lone CR or a lone LF): how
+// many stand at its start, the text between, how many stand at its end. A
+// text of breaks only has them all at its start.
+struct BrokenText {
+  int leading = 0;
+  std::span<const uint8_t> body;
+  int trailing = 0;
+  bool HasBreaks() const noexcept { return leading + trailing > 0; }
+};
+
+BrokenText SplitLineBreaks(std::span<const uint8_t> text) {
+  BrokenText t;
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && (text[begin] == '\r' || text[begin] == '\n')) {
+    const bool pair = text[begin] == '\r' && begin + 1 < end && text[begin + 1] == '\n';
+    begin += pair ? 2 : 1;
+    ++t.leading;
+  }
+  while (end > begin && (text[end - 1] == '\r' || text[end - 1] == '\n')) {
+    const bool pair = text[end - 1] == '\n' && end - 1 > begin && text[end - 2] == '\r';
+    end -= pair ? 2 : 1;
+    ++t.trailing;
+  }
+  t.body = text.subspan(begin, end - begin);
+  return t;
+}
 
 bool LyricTablesFull() {
   return modMidi.LyricSyllables.Count() >= kMaxLyricEntries || modMidi.LyricPhrases.Count() >= kMaxLyricEntries;
 }
 
-void ClosePhrase(const TrackDecodeState& state) {
-  modMidi.LyricTextStore += modMidi.LyricPhrases[state.CurrentPhrase];
-  modMidi.LyricTextStore += "\r\n";
-}
-
-void StartPhrase(TrackDecodeState& state, std::string text) {
-  state.CurrentPhraseLength = CharacterCount(text);
-  modMidi.LyricPhrases.Append(std::move(text));
+// Ends the phrase being built: the next text starts a new one. The phrase
+// texts and the lyric text are put together when the song's texts are read
+// (FinishLyricTables).
+void StartPhrase(TrackDecodeState& state) {
+  modMidi.LyricPhrases.Append("");
   state.CurrentPhrase = modMidi.LyricPhrases.UBound();
 }
 
-// Appends text to the phrase being built; the result is the offset it starts at.
-int32_t AppendToPhrase(TrackDecodeState& state, const std::string& text, int32_t length) {
-  const int32_t offset = state.CurrentPhraseLength;
-  modMidi.LyricPhrases[state.CurrentPhrase] += text;
-  state.CurrentPhraseLength += length;
-  return offset;
+// A line break in a lyric: the phrase ends here, unless the tables are full.
+void BreakLine(TrackDecodeState& state) {
+  if (!LyricTablesFull()) StartPhrase(state);
 }
 
-int16_t AddSyllable(std::string text, int32_t length, int32_t offset, int32_t phrase) {
+// A syllable that is a piece of its phrase's text, with its file bytes.
+int16_t AddPhraseSyllable(TrackDecodeState& state, std::string bytes) {
   SyllableRecord syllable;
-  syllable.Text = std::move(text);
-  syllable.Length = static_cast<int16_t>(std::min(length, 32767));
-  syllable.PhraseOffset = offset;
-  syllable.Phrase = static_cast<int16_t>(phrase);
+  syllable.Text = std::move(bytes);
+  syllable.Phrase = static_cast<int16_t>(state.CurrentPhrase);
   modMidi.LyricSyllables.Append(std::move(syllable));
+  state.SyllableInPhrase.push_back(true);
   return static_cast<int16_t>(modMidi.LyricSyllables.UBound());
+}
+
+// An entry without text that reports a phrase: offset -1 changes the line,
+// offset 0 announces the coming phrase.
+int16_t AddPhraseEntry(TrackDecodeState& state, int32_t offset, int32_t phrase) {
+  SyllableRecord entry;
+  entry.PhraseOffset = offset;
+  entry.Phrase = static_cast<int16_t>(phrase);
+  modMidi.LyricSyllables.Append(std::move(entry));
+  state.SyllableInPhrase.push_back(false);
+  return static_cast<int16_t>(modMidi.LyricSyllables.UBound());
+}
+
+// Reads the syllables' bytes as one stream and sets every text, length,
+// offset and phrase from it; then the lyric text, one line per phrase.
+void FinishLyricTables(const TrackDecodeState& state) {
+  auto& syllables = modMidi.LyricSyllables.Items();
+  std::vector<std::string> pieces;
+  pieces.reserve(syllables.size());
+  for (size_t k = 1; k < syllables.size(); ++k) pieces.push_back(std::move(syllables[k].Text));
+  std::vector<std::string> texts = DecodeTextStream(pieces);
+
+  auto& phrases = modMidi.LyricPhrases.Items();
+  std::vector<int32_t> phraseLength(phrases.size(), 0);
+  for (size_t k = 1; k < syllables.size(); ++k) {
+    SyllableRecord& s = syllables[k];
+    s.Text = std::move(texts[k - 1]);
+    const int32_t length = CharacterCount(s.Text);
+    s.Length = static_cast<int16_t>(std::min(length, 32767));
+    if (k >= state.SyllableInPhrase.size() || !state.SyllableInPhrase[k]) continue;
+    const auto phrase = static_cast<size_t>(s.Phrase);
+    s.PhraseOffset = phraseLength[phrase];
+    phrases[phrase] += s.Text;
+    phraseLength[phrase] += length;
+  }
+  // Every phrase from the first (2) to the last is closed once, in order.
+  for (size_t p = 2; p < phrases.size(); ++p) {
+    modMidi.LyricTextStore += phrases[p];
+    modMidi.LyricTextStore += "\r\n";
+  }
 }
 
 }  // namespace
@@ -121,64 +186,64 @@ void clsMidi::KaraokeTextStep(TrackDecodeState& state, std::span<const uint8_t> 
   if (state.TrackTick <= 0) return;                 // texts at the start are headers, not lyrics
   if (!text.empty() && text[0] == '@') return;      // "@" texts are information
   if (LyricTablesFull()) return;
-  const uint8_t mark = MarkOf(text);
-  int32_t half = 0;
-  int32_t offset = 0;
-  std::string syllable;
+  const BrokenText t = SplitLineBreaks(text);
+  const uint8_t mark = MarkOf(t.body);
   if (mark == '/' || mark == '\\') {
-    syllable = StripMark(text);
-    ClosePhrase(state);
-    StartPhrase(state, syllable);
+    // The mark starts the line; break bytes beside it add nothing.
+    StartPhrase(state);
+    int32_t half = 0;
     if (mark == '\\') {
       // A new paragraph: the display changes lines halfway to the syllable.
-      const int16_t change = AddSyllable("", 0, -1, state.CurrentPhrase - 1);
+      const int16_t change = AddPhraseEntry(state, -1, state.CurrentPhrase - 1);
       half = state.PendingDelta / 2;
       StoreTrackEvent(half, kLyricCarrier, state.Track, change);
     }
-  } else {
-    syllable = DecodeFileText(text);
-    offset = AppendToPhrase(state, syllable, CharacterCount(syllable));
+    const int16_t index = AddPhraseSyllable(state, StripMark(t.body));
+    StoreTrackEvent(state.PendingDelta - half, kLyricCarrier, state.Track, index);
+    state.PendingDelta = 0;  // the syllable sits at its text's own tick
+    return;
   }
-  const int32_t length = CharacterCount(syllable);
-  const int16_t index = AddSyllable(std::move(syllable), length, offset, state.CurrentPhrase);
-  StoreTrackEvent(state.PendingDelta - half, kLyricCarrier, state.Track, index);
-  state.PendingDelta = 0;  // the syllable sits at its text's own tick
+  for (int i = 0; i < t.leading; ++i) BreakLine(state);
+  if (!t.body.empty() || !t.HasBreaks()) {
+    const int16_t index = AddPhraseSyllable(state, BytesText(t.body));
+    StoreTrackEvent(state.PendingDelta, kLyricCarrier, state.Track, index);
+    state.PendingDelta = 0;
+  }
+  for (int i = 0; i < t.trailing; ++i) BreakLine(state);
 }
 
 void clsMidi::LyricStep(TrackDecodeState& state, std::span<const uint8_t> text) {
   if (LyricTablesFull()) return;
   if (state.TrackTick == 0) {
     // A lyric at the start only announces the coming phrase.
-    const int16_t index = AddSyllable("", 0, 0, state.CurrentPhrase - 1);
+    const int16_t index = AddPhraseEntry(state, 0, state.CurrentPhrase - 1);
     StoreTrackEvent(state.PendingDelta, kLyricCarrier, state.Track, index);
     state.PendingDelta = 0;
     return;
   }
-  const uint8_t mark = MarkOf(text);
+  const BrokenText t = SplitLineBreaks(text);
+  const uint8_t mark = MarkOf(t.body);
   if (mark == '/' || mark == '\\') {
-    std::string syllable = StripMark(text);
-    ClosePhrase(state);
-    StartPhrase(state, syllable);
-    const int32_t length = CharacterCount(syllable);
-    AddSyllable(std::move(syllable), length, 0, state.CurrentPhrase);
+    // A marked lyric opens its phrase and is not reported on its own; break
+    // bytes beside the mark add nothing.
+    StartPhrase(state);
+    AddPhraseSyllable(state, StripMark(t.body));
     return;
   }
-  if (!text.empty() && text[0] == '\r') {
-    ClosePhrase(state);
-    StartPhrase(state, "");
-    return;
+  // A break at the start ends the phrase before the syllable, one at the end
+  // ends it after; the break bytes are no text of the syllable.
+  for (int i = 0; i < t.leading; ++i) BreakLine(state);
+  if (!t.body.empty() || !t.HasBreaks()) {
+    const int16_t index = AddPhraseSyllable(state, BytesText(t.body));
+    // The syllable sits at its own tick; the placeholder after it adds no time.
+    StoreTrackEvent(state.PendingDelta, kLyricCarrier, state.Track, index);
+    state.PendingDelta = 0;
   }
-  std::string syllable = DecodeFileText(text);
-  const int32_t length = CharacterCount(syllable);
-  const int32_t offset = AppendToPhrase(state, syllable, length);
-  const int16_t index = AddSyllable(std::move(syllable), length, offset, state.CurrentPhrase);
-  // The syllable sits at its own tick; the placeholder after it adds no time.
-  StoreTrackEvent(state.PendingDelta, kLyricCarrier, state.Track, index);
-  state.PendingDelta = 0;
+  for (int i = 0; i < t.trailing; ++i) BreakLine(state);
 }
 
 void clsMidi::CloseLyricText(TrackDecodeState& state) {
-  ClosePhrase(state);
+  FinishLyricTables(state);
   modMidi.LyricPhrases.Append("");
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace sonara {
 
@@ -14,7 +15,11 @@ struct TrackDecodeState {
   bool KaraokeMode = false;
   int16_t TitleCount = 0;        // "@T" texts met so far
   int32_t CurrentPhrase = 2;     // the phrase being built
-  int32_t CurrentPhraseLength = 0;  // its length in characters
+  // Syllables hold their file bytes while the tracks are decoded: the bytes
+  // of all of them decide how they are read. Per syllable index, whether it is
+  // a piece of its phrase's text (its offset is where it lands in the
+  // phrase) rather than an entry with a fixed offset that carries no text.
+  std::vector<bool> SyllableInPhrase{false};
 };
 
 }  // namespace sonara

@@ -57,6 +57,7 @@ class TrackDecoder {
       if (Event(s) == Step::EndOfTrack) break;
     }
     if (modMidi.LastTick < state_.TrackTick) modMidi.LastTick = static_cast<int32_t>(state_.TrackTick);
+    PlaceShiftedTempoRecords();
   }
 
  private:
@@ -159,13 +160,38 @@ class TrackDecoder {
     return Step::Next;
   }
 
-  // A set-tempo event becomes a tempo record of the song, at its own tick.
+  // A set-tempo event becomes a tempo record of the song, at its own tick;
+  // true when the record took the event's place in the track.
   bool TempoEvent(std::span<const uint8_t> data) {
     if (data.size() < 3 || IsTimeCodeDivision(modMidi.Division)) return false;  // a time-code song keeps its speed
     const auto tempo = static_cast<int32_t>(clsMidi::BytesToNumber(data[0], data[1], data[2], 0, 3));
     if (tempo == 0) return false;
+    if (state_.Track == state_.KaraokeTrack) {
+      // The karaoke track's events sit one tick late; its tempo changes do
+      // not: they join the track's column when the track is decoded.
+      shiftedTempos_.push_back(EventRecord{0, static_cast<int32_t>(state_.TrackTick), kTempoRecordKind + tempo, 0});
+      return false;
+    }
     Store(kTempoRecordKind + tempo);
     return true;
+  }
+
+  // Puts the karaoke track's tempo records among its events by tick, each
+  // after the events of the file ticks before it, and sets the deltas anew.
+  void PlaceShiftedTempoRecords() {
+    if (shiftedTempos_.empty()) return;
+    const auto middle = static_cast<std::ptrdiff_t>(events_.size());
+    events_.insert(events_.end(), shiftedTempos_.begin(), shiftedTempos_.end());
+    count_ += static_cast<int32_t>(shiftedTempos_.size());
+    std::inplace_merge(events_.begin(), events_.begin() + middle, events_.end(),
+                       [](const EventRecord& a, const EventRecord& b) { return a.AbsTick < b.AbsTick; });
+    int32_t previous = 0;
+    for (EventRecord& e : events_) {
+      e.DeltaTicks = e.AbsTick - previous;
+      previous = e.AbsTick;
+    }
+    clock_ = std::max(clock_, previous);
+    shiftedTempos_.clear();
   }
 
   static void TimeSignatureEvent(std::span<const uint8_t> data) {
@@ -180,6 +206,7 @@ class TrackDecoder {
   std::vector<EventRecord>& events_;
   int32_t& count_;
   int32_t& clock_;
+  std::vector<EventRecord> shiftedTempos_;  // tempo records of the karaoke track, by tick
 };
 
 }  // namespace
@@ -215,7 +242,13 @@ void clsMidi::ReadTracks(std::span<const uint8_t> file) {
     // Events take two bytes or more, save in broken files: room for that many
     // is reserved up front (pages that are never written cost nothing).
     ReserveLarge(modMidi.TrackEvents[t].Items(), data.size() / 2 + 2);
-    TrackDecoder(*this, state, data).Run();
+    try {
+      TrackDecoder(*this, state, data).Run();
+    } catch (...) {
+      // Decoding ends here; the texts found so far still become readable.
+      CloseLyricText(state);
+      throw;
+    }
   }
   CloseLyricText(state);
 }

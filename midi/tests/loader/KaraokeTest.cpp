@@ -1,10 +1,8 @@
 // Karaoke text, lyric events and titles.
-#include "SongBytes.h"
+#include "LyricSongs.h"
 
 namespace sonara::testing {
 namespace {
-
-using Lines = std::vector<std::string>;
 
 std::vector<std::string> Phrases() { return modMidi.LyricPhrases.Items(); }
 
@@ -37,6 +35,30 @@ TEST_F(LoaderTest, KaraokeTrackGivesSyllablesPhrasesAndTitles) {
   EXPECT_EQ(player->get_Titles(2), "");
   // The lyric events are channel pressure on the first channel.
   EXPECT_EQ(player->get_ValidChannel(0), kTrue);
+}
+
+TEST_F(LoaderTest, KaraokeTrackTempoKeepsItsOwnTick) {
+  // The text track's tempo events stay at ticks 0 and 2 while its other
+  // events move one tick later; the song starts at the file's tempo.
+  Load(KaraokeTempoSong());
+  EXPECT_EQ(TimelineText(), (Lines{"0:00643C90", "0:01F42400", "1:000000D0", "2:010F4240", "3:000000D0/1",
+                                   "4:00003C80"}));
+  EXPECT_EQ(TimelineDeltas(), (std::vector<int32_t>{0, 0, 1, 1, 1, 1}));
+  EXPECT_EQ(modMidi.TempoMap, (std::vector<TempoChange>{{0, 16000000}, {2, 1000000}}));
+  EXPECT_EQ(modMidi.Tempo, 16000000);
+  EXPECT_EQ(modMidi.TempoInForce, 16000000);
+  // 2 ticks of 16 s and 2 of 1 s; a tempo one tick late would give 33.5 s.
+  EXPECT_EQ(Events("MidiInfo"), (Lines{"MidiInfo(\"00:00:34\", \"4/4\")"}));
+}
+
+TEST_F(LoaderTest, KaraokeTempoAfterTextsAtTheSameTick) {
+  // Texts and a tempo event at the same file tick: the texts' syllables sit
+  // one tick later, after the tempo record.
+  Load(Header(1) + Track(NameEv(0, "words") + TextEv(5, "a") + TextEv(0, "b") + TempoEv(0, 400000) +
+                         TextEv(0, "c") + EndOfTrack()));
+  EXPECT_EQ(TimelineText(), (Lines{"1:000000D0", "5:01061A80", "6:000000D0/1", "6:000000D0/2", "6:000000D0/3"}));
+  EXPECT_EQ(modMidi.TempoMap, (std::vector<TempoChange>{{5, 400000}}));
+  EXPECT_EQ(modMidi.Tempo, 500000);
 }
 
 struct DetectCase {
@@ -87,13 +109,6 @@ TEST_F(LoaderTest, LyricEventsSitAtTheirOwnTicks) {
   EXPECT_EQ(Syllables(), (Lines{",0,0,0", ",0,0,1", "Hel,3,0,2", "lo,2,3,2", "world,5,0,3", "end,3,0,4"}));
   EXPECT_EQ(Phrases(), (Lines{"", "", "Hello", "world", "end", ""}));
   EXPECT_EQ(player->get_LyricText(), "Hello\r\nworld\r\nend\r\n");
-}
-
-TEST_F(LoaderTest, TextsAreUtf8OrWindows1252AndCountCharacters) {
-  // "café" in Windows-1252, then "ü" in UTF-8, then a euro sign in Windows-1252.
-  Load(Header(1) + Track(Ev(0, {0x90, 60, 1}) + LyricEv(10, "caf\xE9") + LyricEv(10, "\xC3\xBC") +
-                         LyricEv(10, "\x80!") + EndOfTrack()));
-  EXPECT_EQ(Syllables(), (Lines{",0,0,0", "caf\xC3\xA9,4,0,2", "\xC3\xBC,1,4,2", "\xE2\x82\xAC!,2,5,2"}));
 }
 
 TEST_F(LoaderTest, TitlesTakeTheFirstThreeTitleTexts) {
