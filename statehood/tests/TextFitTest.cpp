@@ -134,7 +134,8 @@ std::string TextFault(const QWidget& control) {
   }
   const QString family = QFontInfo(control.font()).family();
   if (fault.empty() && family != QStringLiteral("Liberation Sans")) {
-    fault = "is drawn in " + family.toStdString();
+    fault = "is drawn in " + family.toStdString() +
+            ", not Liberation Sans (fonts-liberation, installed by scripts/setup)";
   }
   if (fault.empty()) return {};
   std::ostringstream out;
