@@ -143,7 +143,10 @@ std::string InstrumentText(int16_t channel, int16_t program) {
 }
 
 void WriteSongInformation(std::ostream& out, clsMidi& midi) {
-  for (int16_t i = 0; i < 3; ++i) out << "title " << i << ' ' << EscapeText(midi.get_Titles(i)) << '\n';
+  for (int16_t i = 0; i < 3; ++i) {
+    const std::string title = midi.get_Titles(i);
+    out << "title " << i << (title.empty() ? "" : " ") << EscapeText(title) << '\n';
+  }
   out << "length " << ClockText(TicksToMilliseconds(modMidi.SongTicks)) << '\n';
   out << "time-signature " << modMidi.TimeSigNumerator << '/' << modMidi.TimeSigDenominator << '\n';
   out << "start-tempo " << modMidi.Tempo << '\n';
