@@ -19,7 +19,9 @@
 #include <QTest>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "Form1.h"
 #include "WindowTestScreen.h"
@@ -207,6 +209,7 @@ TEST_F(WindowTexts, WindowIsOnTheScreenOfTheRun) {
 TEST_F(WindowTexts, EveryTextOfAGameFitsItsControl) {
   CheckShownTexts();  // Start, the zero counters and the clear boxes
   Click(Get<QLabel>("lblWrg"));  // the hint stays shown for the game
+  ASSERT_FALSE(Get<QLabel>("lblAns").isHidden());
   auto& next = Get<QPushButton>("cmdNext");
   for (int q = 0; q < StateCount; ++q) {
     Click(next);
