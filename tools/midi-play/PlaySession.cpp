@@ -44,7 +44,7 @@ T Clamp(int value, int low, int high) {
 PlaySession::PlaySession(const Options& options) : options_(options), plain_(stdout) {
   midi_ = sonara::clsMidi::Create();
   watcher_ = std::make_shared<SongWatcher>();
-  midi_->Advise(watcher_);
+  connection_ = std::make_unique<EventConnection>(midi_, watcher_);
   settings_.transpose = options.transpose;
   settings_.speed = options.speed;
   settings_.muted = options.muted;
@@ -57,6 +57,7 @@ PlaySession::~PlaySession() {
     midi_->CloseDevice();  // nothing goes on sounding after the player ends
   } catch (...) {
   }
+  connection_.reset();
   if (silentDevice_) mm::UnregisterDevice(silentDevice_);
   for (const std::string& line : heldErrors_) std::fprintf(stderr, "midi-play: %s\n", line.c_str());
 }

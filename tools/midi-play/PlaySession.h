@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "EventConnection.h"
 #include "MessageCapture.h"
 #include "PlainOutput.h"
 #include "SongWatcher.h"
@@ -61,6 +62,7 @@ class PlaySession {
   const Options& options_;
   std::shared_ptr<sonara::clsMidi> midi_;
   std::shared_ptr<SongWatcher> watcher_;
+  std::unique_ptr<EventConnection> connection_;
   MessageCapture messages_;
   PlainOutput plain_;
   Settings settings_;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "EventConnection.h"
 #include "ExitCodes.h"
 #include "MessageCapture.h"
 #include "SongDump.h"
@@ -15,7 +16,7 @@ int PrintSongReports(const Options& options) {
   MessageCapture messages;
   auto midi = sonara::clsMidi::Create();
   auto watcher = std::make_shared<SongWatcher>();
-  midi->Advise(watcher);
+  EventConnection connection(midi, watcher);
   bool failed = false;
   bool first = true;
   for (const std::string& path : options.files) {
