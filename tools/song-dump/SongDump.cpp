@@ -158,7 +158,12 @@ void WriteSongInformation(std::ostream& out, clsMidi& midi) {
   }
 }
 
-bool HasLyrics() { return modMidi.LyricSyllables.Created() && modMidi.LyricSyllables.UBound() > 0; }
+// A song without lyrics has only syllable 0 and phrases 0 to 3, all empty.
+bool HasLyrics() {
+  const bool syllables = modMidi.LyricSyllables.Created() && modMidi.LyricSyllables.UBound() > 0;
+  const bool phrases = modMidi.LyricPhrases.Created() && modMidi.LyricPhrases.UBound() > 3;
+  return syllables || phrases;
+}
 
 // The lyric text one line per phrase, each line indented by two blanks.
 void WriteLyricText(std::ostream& out, clsMidi& midi) {

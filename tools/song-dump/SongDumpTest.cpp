@@ -111,6 +111,14 @@ TEST_F(SongDumpTest, SongWithoutLyricsAndTheDrumChannel) {
   EXPECT_EQ(DumpLines("title 0"), (Lines{"title 0 dir/esc\\x1B[2Jape.mid"}));
 }
 
+TEST_F(SongDumpTest, LyricsOfLineBreaksOnlyAreShown) {
+  // No syllable, but the lyric text has two (empty) lines.
+  Load(LyricEventSong({"\r\n"}));
+  EXPECT_EQ(DumpLines("lyrics"), (Lines{"lyrics"}));
+  EXPECT_EQ(DumpLines("phrase 3"), (Lines{"phrase 3 ||"}));
+  EXPECT_EQ(DumpLines("syllable"), (Lines{"syllable 0 phrase 0 offset 0 length 0 ||"}));
+}
+
 struct EscapeCase {
   const char* name;
   std::string text, escaped;
