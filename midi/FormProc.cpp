@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "clsMidi.h"
 #include "modMidi.h"
 
 namespace sonara {
@@ -42,6 +43,15 @@ void FormProc::Timer::Apply() {
 FormProc::FormProc()
     : hwnd_(mm::CreateMessageWindow("Form1", &FormProc::FormWndProc)), Timer1(hwnd_, kTimer1Id, 1000) {
   FormsByWindow()[hwnd_] = this;
+  Timer1.OnTimer = &Timer1_Timer;
+}
+
+void FormProc::Timer1_Timer() {
+  try {
+    if (auto player = modMidi.ActivePlayer) player->FireProgress();
+  } catch (...) {
+    // A timer tick has nobody to report a failure to.
+  }
 }
 
 FormProc::~FormProc() {

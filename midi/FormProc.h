@@ -50,6 +50,9 @@ class FormProc {
 
   static constexpr uintptr_t kTimer1Id = 1;
 
+  // Every second while a stream plays: the progress report of ActivePlayer.
+  static void Timer1_Timer();
+
  private:
   mm::HWND hwnd_;  // declared before Timer1, which is bound to it
 

@@ -16,10 +16,6 @@ std::string StatusText(int16_t code) {
   }
 }
 
-void NotImplementedYet(const char* member) {
-  throw AutomationError(kInvalidCall, std::string(member) + " is not implemented yet");
-}
-
 std::shared_ptr<clsMidi> clsMidi::Create() {
   std::shared_ptr<clsMidi> object(new clsMidi());
   // The previous object is released here; if nobody else holds it, its

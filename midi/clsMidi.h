@@ -135,7 +135,22 @@ class clsMidi {
 
   // ---- Internal operations: engine (midi/engine) ----
 
+  // The first Timeline index from 1 whose tick is at least `tick`; 0 when
+  // there is none. Error 9 when no song has been loaded.
+  int32_t FindEventAtTick(int32_t tick);
+  // Raises TextKar for syllable n (nothing for 0); a failure raises nothing.
+  void FireTextKar(int32_t n);
+  // Kind 1 raises MidiLevel, kind 2 NotesPlaying, any other kind nothing.
+  void FireNoteEvent(int16_t Channel, int16_t Value, const std::string& NoteText, int16_t DrumsValue,
+                     const std::string& DrumsText, VariantBool NoteOn, int16_t Kind);
+  // Reads the position and raises Progress with its clock text.
+  void FireProgress();
+
   // ---- Internal operations: mixer (midi/mixer) ----
+
+  // Brings the device in line with the stored channel settings at a start,
+  // then announces the master volume.
+  void SendChannelSetup();
 
  private:
   clsMidi() = default;
@@ -147,8 +162,5 @@ class clsMidi {
   std::vector<std::pair<uint32_t, std::shared_ptr<clsMidiEvents>>> sinks_;
   uint32_t nextCookie_ = 1;
 };
-
-// An error for a member whose behaviour is not built yet.
-[[noreturn]] void NotImplementedYet(const char* member);
 
 }  // namespace sonara

@@ -141,7 +141,8 @@ struct PlayerStore {
   // ticks through it.
   std::vector<TempoChange> TempoMap;
   // The tempo (microseconds per quarter note) the stream plays at now: the
-  // loader sets the tempo at tick 0, playback follows the tempo records.
+  // loader sets the tempo at tick 0, a start the tempo before its first
+  // record, and each group of records that has played its tempo records.
   int32_t TempoInForce = 0;
 
   // Position

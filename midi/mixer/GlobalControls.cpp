@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "clsMidi.h"
-#include "loader/SongTiming.h"
+#include "engine/StreamTempo.h"
 
 namespace sonara {
 
@@ -52,14 +52,11 @@ void clsMidi::put_Velocity(int16_t value) {
   modMidi.SpeedSetting = value;
   RaiseVelocityChange(value);
   // The setting scales the tempo in force by 1 + value / 10.
-  const double base = StreamTempoFor(modMidi.TempoInForce, modMidi.Division);
-  const double tempo = std::nearbyint(base / 10 * value + base);
+  const double tempo = ScaledStreamTempo(modMidi.TempoInForce);
   if (!(tempo >= std::numeric_limits<int32_t>::min() && tempo <= std::numeric_limits<int32_t>::max())) {
     throw AutomationError(kOverflow);
   }
-  mm::MIDIPROPTEMPO property{sizeof(mm::MIDIPROPTEMPO), static_cast<uint32_t>(static_cast<int32_t>(tempo))};
-  mm::midiStreamProperty(modMidi.StreamHandle, reinterpret_cast<uint8_t*>(&property),
-                         mm::MIDIPROP_SET | mm::MIDIPROP_TEMPO);
+  ApplySpeedToStream();
 }
 
 }  // namespace sonara
