@@ -2,7 +2,9 @@
 // (within frame, border, margins and indicator), not under a control stacked
 // above it, and in the sans-serif that stands in for the design font. The
 // window is shown on the offscreen screen of the run: 96 or 144 logical dpi,
-// and 144 under Qt's scaling (device pixel ratio 1.5).
+// and 144 under Qt's scaling (device pixel ratio 1.5). Each text is checked
+// twice: by where the control's style lays it out, and in the window's picture,
+// whose ink of the text must be as large as the text drawn freely.
 
 #include <gtest/gtest.h>
 
@@ -10,7 +12,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontInfo>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -147,6 +151,77 @@ std::string TextFault(const QWidget& control) {
   return out.str();
 }
 
+// The box, in device pixels, of the pixels where two pictures of one size differ.
+QRect DifferenceBox(const QImage& a, const QImage& b) {
+  QRect box;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      if (a.pixel(x, y) != b.pixel(x, y)) box |= QRect(x, y, 1, 1);
+    }
+  }
+  return box;
+}
+
+// The size, in device pixels, of the ink of the text drawn freely in the
+// control's font, at the control's dpi and device pixel ratio.
+QSize FreeInk(const QWidget& control, const QString& text) {
+  constexpr int pad = 8;
+  const QFontMetrics metrics = control.fontMetrics();
+  const qreal ratio = control.devicePixelRatio();
+  const QSize logical(metrics.horizontalAdvance(text) + 2 * pad, metrics.height() + 2 * pad);
+  QImage blank(logical * ratio, QImage::Format_ARGB32_Premultiplied);
+  blank.setDevicePixelRatio(ratio);
+  const int dotsPerMeter = qRound(control.logicalDpiY() / 0.0254);
+  blank.setDotsPerMeterX(dotsPerMeter);
+  blank.setDotsPerMeterY(dotsPerMeter);
+  blank.fill(Qt::white);
+  QImage drawn = blank.copy();
+  QPainter painter(&drawn);
+  painter.setFont(control.font());
+  painter.setPen(Qt::black);
+  painter.drawText(QPoint(pad, pad + metrics.ascent()), text);
+  painter.end();
+  return DifferenceBox(blank, drawn).size();
+}
+
+QString TextOf(const QWidget& control) {
+  if (const auto* label = qobject_cast<const QLabel*>(&control)) return label->text();
+  if (const auto* button = qobject_cast<const QAbstractButton*>(&control)) return button->text();
+  return {};
+}
+
+void SetText(QWidget& control, const QString& text) {
+  if (auto* label = qobject_cast<QLabel*>(&control)) label->setText(text);
+  if (auto* button = qobject_cast<QAbstractButton*>(&control)) button->setText(text);
+}
+
+// The size, in device pixels, of the control's text as the window's picture
+// shows it: what changes in the picture of the control's place when the text goes.
+QSize VisibleInk(QWidget& window, QWidget& control) {
+  const QRect place(control.mapTo(&window, QPoint(0, 0)), control.size());
+  const QString text = TextOf(control);
+  const QImage shown = window.grab(place).toImage();
+  SetText(control, QString());
+  const QImage blank = window.grab(place).toImage();
+  SetText(control, text);
+  return DifferenceBox(shown, blank).size();
+}
+
+// What the window's picture lacks of the control's text; empty when it shows it all.
+// A pixel of slack allows for the text's position within a pixel.
+std::string PictureFault(QWidget& window, QWidget& control) {
+  const QString text = TextOf(control);
+  if (text.trimmed().isEmpty()) return {};
+  const QSize free = FreeInk(control, text);
+  const QSize visible = VisibleInk(window, control);
+  if (visible.width() + 1 >= free.width() && visible.height() + 1 >= free.height()) return {};
+  std::ostringstream out;
+  out << control.objectName().toStdString() << " shows \"" << text.toStdString() << "\" in "
+      << visible.width() << "x" << visible.height() << " device pixels of ink, drawn whole it takes "
+      << free.width() << "x" << free.height() << " (" << TestScreenName().toStdString() << " screen)";
+  return out.str();
+}
+
 // The order 0, 49, 48, ..., 1, as in the window tests.
 QuizGame KnownOrder() {
   return QuizGame([](int) { return 0; });
@@ -173,12 +248,15 @@ class WindowTexts : public ::testing::Test {
     static const char* const names[] = {"lblGuess", "lblDate", "Label(0)", "lblWrg", "Label(1)",
                                         "lblRgt",   "lblAns",  "lblComment", "chk2", "cmdNext",
                                         "cmdNew",   "cmdExit"};
-    std::vector<const QWidget*> controls;
+    std::vector<QWidget*> controls;
     for (const char* name : names) controls.push_back(&Get<QWidget>(QString::fromLatin1(name)));
     for (int k = 0; k < StateCount; ++k) controls.push_back(&Box(k));
-    for (const QWidget* control : controls) {
+    for (QWidget* control : controls) {
       if (!control->isVisibleTo(&form)) continue;
       if (std::string fault = TextFault(*control); !fault.empty()) faults.insert(fault);
+      if (std::string fault = PictureFault(form, *control); !fault.empty()) {
+        faults.insert(fault);
+      }
       ++checked;
     }
   }
