@@ -136,6 +136,7 @@ void FinishLyricTables(const TrackDecodeState& state) {
     s.Length = static_cast<int16_t>(std::min(length, 32767));
     if (k >= state.SyllableInPhrase.size() || !state.SyllableInPhrase[k]) continue;
     const auto phrase = static_cast<size_t>(s.Phrase);
+    if (phrase >= phrases.size()) continue;
     s.PhraseOffset = phraseLength[phrase];
     phrases[phrase] += s.Text;
     phraseLength[phrase] += length;
