@@ -42,17 +42,19 @@ double TicksToMilliseconds(int64_t tick) {
     const double tps = TimeCodeTicksPerSecond(division);
     return tps > 0 ? static_cast<double>(tick) * 1000 / tps : 0;
   }
-  double ms = 0;
+  // Summed as whole tick-microseconds and divided once, so that a time that
+  // is a whole number of milliseconds comes out as one.
+  __int128 tickMicros = 0;
   int64_t from = 0;
   int32_t tempo = kDefaultTempo;
   for (const TempoChange& change : modMidi.TempoMap) {
     if (change.Tick >= tick) break;
-    ms += static_cast<double>(change.Tick - from) * (static_cast<double>(tempo) / division) / 1000;
+    tickMicros += static_cast<__int128>(change.Tick - from) * tempo;
     from = change.Tick;
     tempo = change.Tempo;
   }
-  ms += static_cast<double>(tick - from) * (static_cast<double>(tempo) / division) / 1000;
-  return ms;
+  tickMicros += static_cast<__int128>(tick - from) * tempo;
+  return static_cast<double>(tickMicros) / (1000.0 * division);
 }
 
 std::string ClockText(double ms) {
