@@ -1,0 +1,100 @@
+// Playing songs built in the test on the virtual clock through a capture
+// device, so that every message's time is exact.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "loader/SongBytes.h"
+#include "platform/clock.h"
+#include "platform/devices/capture_device.h"
+#include "platform/devices/registry.h"
+
+namespace sonara::testing {
+
+using Timed = std::vector<std::pair<int64_t, uint32_t>>;
+using Lines = std::vector<std::string>;
+
+// A one-track song (format 0) at `division` ticks per quarter note.
+inline Bytes Song(const Bytes& events, uint16_t division = 96) {
+  return Header(1, division, 0) + Track(events + EndOfTrack());
+}
+
+class PlaybackTest : public LoaderTest {
+ protected:
+  void SetUp() override {
+    LoaderTest::SetUp();
+    deviceId = mm::RegisterDevice(capture);
+    player->put_SetDevice(static_cast<int16_t>(deviceId));
+  }
+  void TearDown() override {
+    LoaderTest::TearDown();
+    mm::UnregisterDevice(capture);
+  }
+
+  // Loads the song and forgets what loading raised and sent.
+  void LoadSong(const Bytes& bytes) {
+    Load(bytes);
+    sink->lines.clear();
+    capture->Clear();
+  }
+
+  // Runs the clock as fast as possible until playback is no longer running.
+  void RunToEnd() {
+    mm::clock::RunAsFastAsPossible([this] { return player->get_Status() != kStatusPlaying; });
+  }
+
+  void PlayToEnd() {
+    player->PlayMidi();
+    RunToEnd();
+  }
+
+  // Every short message the device got, with its time.
+  Timed Played() const {
+    Timed out;
+    for (const auto& r : capture->Records()) {
+      if (r.kind == mm::CaptureDevice::Kind::ShortMessage) out.push_back({r.timeMicros, r.value});
+    }
+    return out;
+  }
+
+  // The short messages after the 80 of the channel setup, with their times.
+  Timed SongMessages() const {
+    Timed all = Played();
+    return Timed(all.begin() + std::min<size_t>(kSetupMessages, all.size()), all.end());
+  }
+
+  // Only the messages of one kind (status high nibble), with their times.
+  Timed Kind(uint32_t kind) const {
+    Timed out;
+    for (const auto& m : Played()) {
+      if ((m.second & 0xF0) == kind) out.push_back(m);
+    }
+    return out;
+  }
+
+  static constexpr size_t kSetupMessages = 80;
+
+  mm::clock::VirtualClockGuard clock_;  // declared first: it outlives the player
+  std::shared_ptr<mm::CaptureDevice> capture = std::make_shared<mm::CaptureDevice>("Capture for playback");
+  uint32_t deviceId = 0;
+};
+
+// What StopMidi raises, in order.
+inline Lines StopEvents() {
+  Lines lines{R"(Status(0, "Stopped"))"};
+  for (int ch = 0; ch < 16; ++ch) {
+    lines.push_back("NotesPlaying(" + std::to_string(ch) + R"(, 0, "", 0, "", 0))");
+    lines.push_back("MidiLevel(" + std::to_string(ch) + ", 0)");
+  }
+  lines.push_back(R"(Progress(0, "00:00:00"))");
+  lines.push_back(R"(TextKar("", -1, "", ""))");
+  return lines;
+}
+
+}  // namespace sonara::testing
