@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kLyricIndent = 2;
 constexpr const char* kKeyHelp =
-    "space pause  q quit  <- -> seek 5s  + - transpose  [ ] speed  1-0 mute  n/p file";
+    "space pause  q quit  <- -> seek  + - transpose  [ ] speed  1-0 mute  n/p file";
 
 std::string Padded(std::string text, size_t chars) {
   size_t count = CharCount(text);
@@ -87,7 +87,7 @@ std::string MeterCell(size_t index, const ChannelView& channel, int width) {
   char number[8];
   std::snprintf(number, sizeof number, "%2zu ", index + 1);
   std::string cell = std::string(number) + Padded(ChannelName(index, channel), static_cast<size_t>(nameWidth)) + " ";
-  if (channel.muted) return cell + Padded("(muted)", static_cast<size_t>(barWidth));
+  if (channel.used && channel.muted) return cell + Padded("(muted)", static_cast<size_t>(barWidth));
   int filled = static_cast<int>(std::lround(std::clamp(channel.level, 0.0, 127.0) / 127.0 * barWidth));
   std::string bar(static_cast<size_t>(filled), '#');
   bar.append(static_cast<size_t>(barWidth - filled), channel.used ? '.' : ' ');
