@@ -1,5 +1,9 @@
 #include "registry.h"
 #include "../internal.h"
+#include "synth_device.h"
+#ifdef SONARA_HAVE_ALSA
+#include "alsa_seq_device.h"
+#endif
 
 #include <algorithm>
 #include <mutex>
@@ -18,12 +22,13 @@ Registered& Programs() {
 }
 
 std::vector<DeviceBackend> MakeBackends() {
+  // In list order; each is in its own file and compiled with its build
+  // option. Without FluidSynth the synthesizer reports itself unavailable.
   std::vector<DeviceBackend> backends;
-  // Built-in backends go here, each in its own file in this folder and
-  // compiled only with its build option, in list order:
-  //   1. the software synthesizer (SONARA_WITH_FLUIDSYNTH)
-  //   2. sequencer ports (SONARA_WITH_ALSA)
-  // e.g. backends.push_back({"synth", &SynthAvailable, &SynthDevices});
+  backends.push_back({"synthesizer", &SynthAvailable, &SynthDevices});
+#ifdef SONARA_HAVE_ALSA
+  backends.push_back({"alsa-sequencer", &AlsaSequencerAvailable, &AlsaSequencerDevices});
+#endif
   return backends;
 }
 

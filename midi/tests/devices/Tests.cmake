@@ -1,0 +1,12 @@
+# Real devices: the software synthesizer, the WAV renderer, sequencer ports.
+if(SONARA_WITH_FLUIDSYNTH)
+  sonara_test(devices_synth_tests LABELS devices stream SOURCES devices/SynthDeviceTest.cpp)
+  sonara_test(devices_file_renderer_tests LABELS devices stream SOURCES devices/FileRendererTest.cpp)
+  target_link_libraries(devices_file_renderer_tests PRIVATE PkgConfig::SNDFILE)
+  sonara_test(devices_realtime_tests LABELS devices stream SOURCES devices/RealtimeAudioTest.cpp)
+  target_link_libraries(devices_realtime_tests PRIVATE PkgConfig::SNDFILE)
+endif()
+if(SONARA_WITH_ALSA)
+  sonara_test(devices_alsa_tests LABELS devices stream SOURCES devices/AlsaSequencerTest.cpp)
+  target_link_libraries(devices_alsa_tests PRIVATE ALSA::ALSA)
+endif()
