@@ -78,12 +78,32 @@ class PlaybackTest : public LoaderTest {
     return out;
   }
 
+  // Note-ons and note-offs from `from` on, times relative to it; without the
+  // setup's note-offs of key 64, so tests avoid that key.
+  Timed Notes(int64_t from = 0) const {
+    Timed out;
+    for (const auto& [t, m] : Played()) {
+      const uint32_t kind = m & 0xF0;
+      if (t >= from && (kind == 0x80 || kind == 0x90) && (m & 0xFFFFF0) != 0x4080) out.push_back({t - from, m});
+    }
+    return out;
+  }
+
   static constexpr size_t kSetupMessages = 80;
 
   mm::clock::VirtualClockGuard clock_;  // declared first: it outlives the player
   std::shared_ptr<mm::CaptureDevice> capture = std::make_shared<mm::CaptureDevice>("Capture for playback");
   uint32_t deviceId = 0;
 };
+
+// Times from `from` on, relative to it.
+inline Timed Since(const Timed& all, int64_t from) {
+  Timed out;
+  for (const auto& [t, m] : all) {
+    if (t >= from) out.push_back({t - from, m});
+  }
+  return out;
+}
 
 // What StopMidi raises, in order.
 inline Lines StopEvents() {

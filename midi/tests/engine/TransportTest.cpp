@@ -16,15 +16,6 @@ Bytes Quarters(int count) {
   return Song(events);
 }
 
-// Times from `from` on, relative to it.
-Timed Since(const Timed& all, int64_t from) {
-  Timed out;
-  for (const auto& [t, m] : all) {
-    if (t >= from) out.push_back({t - from, m});
-  }
-  return out;
-}
-
 TEST_F(PlaybackTest, PauseThenPlayResumesWhereThePauseHappened) {
   LoadSong(Quarters(6));
   player->PlayMidi();
