@@ -23,8 +23,8 @@ std::string WritableFolderProblem(const fs::path& folder) {
 }  // namespace
 
 WavDestination WavDestination::From(const std::optional<std::string>& wavOut, size_t songCount) {
-  if (!wavOut) return {".", true};
   std::error_code ec;
+  if (!wavOut) return {fs::current_path(ec).string(), true};
   bool folder = songCount > 1 || wavOut->ends_with('/') || fs::is_directory(*wavOut, ec);
   return {*wavOut, folder};
 }
