@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "FormProc.h"
 #include "loader/SongBytes.h"
 #include "platform/clock.h"
 #include "platform/devices/capture_device.h"
