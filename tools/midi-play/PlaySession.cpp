@@ -17,7 +17,6 @@
 #include "TextSafety.h"
 #include "WavRender.h"
 #include "platform/devices/capture_device.h"
-#include "platform/devices/registry.h"
 #include "platform/window.h"
 
 namespace midiplay {
@@ -58,7 +57,7 @@ PlaySession::~PlaySession() {
   } catch (...) {
   }
   connection_.reset();
-  if (silentDevice_) mm::UnregisterDevice(silentDevice_);
+  silentDevice_.reset();
   for (const std::string& line : heldErrors_) std::fprintf(stderr, "midi-play: %s\n", line.c_str());
 }
 
@@ -109,8 +108,8 @@ int PlaySession::Run() {
   if (options_.silent) {
     auto device = std::make_shared<mm::CaptureDevice>("Silent");
     device->SetSink(nullptr, false);  // keeps nothing: it only paces the song
-    silentDevice_ = device;
-    deviceId_ = static_cast<int16_t>(mm::RegisterDevice(device));
+    silentDevice_ = std::make_unique<DeviceRegistration>(device);
+    deviceId_ = silentDevice_->Id();
     deviceChosen_ = true;
   } else if (options_.device) {
     deviceId_ = *options_.device;
@@ -305,10 +304,6 @@ void PlaySession::ToggleMute(int channel) {
 }
 
 int PlaySession::RenderAll(size_t first, const WavDestination& destination) {
-  if (!CanRenderWav()) {
-    ReportError("this build of midi-play cannot render WAV files");
-    return kExitDevice;
-  }
   if (std::string problem = destination.Check(); !problem.empty()) {
     ReportError(problem);
     return kExitWavPath;

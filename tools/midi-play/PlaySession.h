@@ -10,16 +10,13 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "DeviceRegistration.h"
 #include "EventConnection.h"
 #include "MessageCapture.h"
 #include "PlainOutput.h"
 #include "SongWatcher.h"
 #include "WavDestination.h"
 #include "clsMidi.h"
-
-namespace mm {
-class OutputDevice;
-}
 
 namespace midiplay {
 
@@ -68,7 +65,7 @@ class PlaySession {
   Settings settings_;
   int16_t deviceId_ = 0;
   bool deviceChosen_ = false;   // --device or --silent: no fallback to WAV
-  std::shared_ptr<mm::OutputDevice> silentDevice_;
+  std::unique_ptr<DeviceRegistration> silentDevice_;
   bool fileFailed_ = false;
   int32_t pausedAt_ = 0;
   std::unique_ptr<RawTerminal> rawTerminal_;

@@ -7,9 +7,7 @@
 
 #include "TextSafety.h"
 
-#if SONARA_PLAY_HAVE_SYNTH
 #include "platform/devices/synth_device.h"
-#endif
 
 namespace midiplay {
 
@@ -21,12 +19,8 @@ std::string UseSoundFont(const std::string& path) {
   if (!file) return shown + ": cannot read soundfont (" + std::strerror(errno) + ")";
   char id[4] = {};
   if (!file.read(id, 4) || std::memcmp(id, "RIFF", 4) != 0) return shown + ": not a soundfont";
-#if SONARA_PLAY_HAVE_SYNTH
   mm::SetSoundFont(path);
   return "";
-#else
-  return "this build of midi-play has no software synthesizer; --soundfont cannot be used";
-#endif
 }
 
 }  // namespace midiplay

@@ -6,7 +6,7 @@
 namespace midiplay {
 
 // "" when the soundfont is taken; otherwise why not, one line (a file
-// that cannot be read, or a build without the synthesizer).
+// that cannot be read or is no soundfont).
 std::string UseSoundFont(const std::string& path);
 
 }  // namespace midiplay

@@ -1,46 +1,24 @@
 #include "WavRender.h"
 
-#if SONARA_PLAY_HAVE_RENDERER
 #include <filesystem>
 
+#include "DeviceRegistration.h"
 #include "StopSignals.h"
 #include "platform/clock.h"
 #include "platform/devices/file_renderer.h"
-#include "platform/devices/registry.h"
-#endif
 
 namespace midiplay {
-
-#if SONARA_PLAY_HAVE_RENDERER
-
 namespace {
-
-// A device in the registry for as long as the object lives.
-class Registration {
- public:
-  explicit Registration(std::shared_ptr<mm::OutputDevice> device)
-      : device_(std::move(device)), id_(mm::RegisterDevice(device_)) {}
-  ~Registration() { mm::UnregisterDevice(device_); }
-  Registration(const Registration&) = delete;
-  Registration& operator=(const Registration&) = delete;
-  uint32_t Id() const noexcept { return id_; }
-
- private:
-  std::shared_ptr<mm::OutputDevice> device_;
-  uint32_t id_;
-};
 
 constexpr double kSampleRate = 44100.0;
 
 }  // namespace
 
-bool CanRenderWav() { return true; }
-
 RenderOutcome RenderLoadedSong(sonara::clsMidi& midi, MessageCapture& messages, const std::string& wavPath,
                                const std::function<void()>& onProgress) {
   auto renderer = std::make_shared<mm::FileRenderer>(wavPath);
-  Registration registration(renderer);
-  midi.put_SetDevice(static_cast<int16_t>(registration.Id()));
+  DeviceRegistration registration(renderer);
+  midi.put_SetDevice(registration.Id());
   mm::clock::VirtualClockGuard virtualTime;
 
   messages.TakeLast();
@@ -67,14 +45,5 @@ RenderOutcome RenderLoadedSong(sonara::clsMidi& midi, MessageCapture& messages, 
   return {RenderOutcome::Kind::Written, "", renderer->FramesWritten() / kSampleRate};
 }
 
-#else  // this build has no file renderer
-
-bool CanRenderWav() { return false; }
-
-RenderOutcome RenderLoadedSong(sonara::clsMidi&, MessageCapture&, const std::string&, const std::function<void()>&) {
-  return {RenderOutcome::Kind::Failed, "this build of midi-play cannot render WAV files", 0};
-}
-
-#endif
 
 }  // namespace midiplay

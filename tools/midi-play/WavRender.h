@@ -17,12 +17,10 @@ struct RenderOutcome {
   double seconds = 0;    // Written: length of the audio
 };
 
-// Whether this build has the file renderer.
-bool CanRenderWav();
-
 // Plays the song loaded in `midi` into wavPath. `onProgress` runs now and
 // then while it renders (the song's events arrive meanwhile). A failed or
-// interrupted render leaves no file behind.
+// interrupted render leaves no file behind. In a build without the
+// synthesizer the renderer refuses to start and says so.
 RenderOutcome RenderLoadedSong(sonara::clsMidi& midi, MessageCapture& messages, const std::string& wavPath,
                                const std::function<void()>& onProgress);
 
