@@ -52,6 +52,7 @@ struct FileRenderer::State {
   uint32_t volume = 0xFFFFFFFF;
   std::string error;
   std::vector<float> block = std::vector<float>(2 * kBlockFrames);
+  std::vector<int16_t> pcm = std::vector<int16_t>(2 * kBlockFrames);
 
   // Drops the partial file and keeps why.
   void Fail(const std::string& why) {
@@ -61,16 +62,22 @@ struct FileRenderer::State {
   }
 
   // Renders `n` frames (n <= kBlockFrames) and appends them; the block's
-  // peak, or a negative value when the write failed.
+  // peak, or a negative value when the write failed. The samples are
+  // rounded to 16 bits here, clipped at full scale: libsndfile's clipping
+  // conversion turns the synthesizer's tiny negative residue (its reverb's
+  // guard against denormals) into a constant -1 where silence should be 0.
   float WriteBlock(int n) {
     synth->Render(block.data(), n);
-    if (sf_writef_float(file.get(), block.data(), n) != n) {
+    float peak = 0;
+    for (int i = 0; i < 2 * n; ++i) {
+      peak = std::max(peak, std::fabs(block[i]));
+      pcm[i] = static_cast<int16_t>(std::lrintf(std::clamp(block[i], -1.0f, 1.0f) * 32767.0f));
+    }
+    if (sf_writef_short(file.get(), pcm.data(), n) != n) {
       Fail("cannot write " + path + " (" + sf_strerror(file.get()) + ")");
       return -1;
     }
     frames += n;
-    float peak = 0;
-    for (int i = 0; i < 2 * n; ++i) peak = std::max(peak, std::fabs(block[i]));
     return peak;
   }
 
@@ -147,8 +154,6 @@ MMRESULT FileRenderer::Open(std::string& reason) {
     s.synth.reset();
     return MMSYSERR_NODRIVER;
   }
-  // Samples beyond full scale are clipped, not wrapped around.
-  sf_command(s.file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
   s.startMicros = clock::NowMicros();
   s.open = true;
   return MMSYSERR_NOERROR;
