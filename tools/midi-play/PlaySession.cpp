@@ -123,6 +123,7 @@ int PlaySession::PlayAll() {
   bool started = false;
   int direction = 1;
   for (ptrdiff_t index = 0; index >= 0 && static_cast<size_t>(index) < count;) {
+    watcher_->SetNoticeHandler(nullptr);  // the plain lines start once the song plays
     if (!Load(static_cast<size_t>(index))) {
       index += direction;
       if (index < 0) index = 0, direction = 1;
@@ -145,7 +146,11 @@ int PlaySession::PlayAll() {
     }
     started = true;
     if (!display_) OpenDisplay();
-    if (!display_) plain_.SongStarted(watcher_->State());
+    if (!display_) {
+      plain_.SongStarted(watcher_->State());
+      plain_.OnNotice({Notice::Kind::Status, sonara::StatusText(kStatusPlaying), kStatusPlaying});
+      watcher_->SetNoticeHandler([this](const Notice& notice) { plain_.OnNotice(notice); });
+    }
     switch (PlayLoadedSong()) {
       case SongEnd::Finished:
       case SongEnd::Next:
@@ -166,14 +171,11 @@ int PlaySession::PlayAll() {
   return fileFailed_ ? kExitFile : kExitOk;
 }
 
+// Keys when standard input is a terminal, the live display when standard
+// output is one (otherwise the plain lines).
 void PlaySession::OpenDisplay() {
-  watcher_->SetNoticeHandler(nullptr);
   if (::isatty(STDIN_FILENO)) rawTerminal_ = std::make_unique<RawTerminal>(STDIN_FILENO);
-  if (::isatty(STDOUT_FILENO)) {
-    display_ = std::make_unique<TerminalDisplay>(STDOUT_FILENO);
-  } else {
-    watcher_->SetNoticeHandler([this](const Notice& notice) { plain_.OnNotice(notice); });
-  }
+  if (::isatty(STDOUT_FILENO)) display_ = std::make_unique<TerminalDisplay>(STDOUT_FILENO);
 }
 
 void PlaySession::CloseDisplay() {

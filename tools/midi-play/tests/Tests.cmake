@@ -66,6 +66,11 @@ midi_play_check(midi_play_info_one_broken ARGS --info ${_song} ${_songs}/no-such
   CHECKS CODE=3 STDERR_LINES=1 "STDERR_REGEX=no-such-song\\.mid"
   "STDOUT_REGEX=title: Lantern on the Hill\n.*\n\nfile: [^\n]*paper-boats\\.mid\n")
 
+# Real-time playing with standard output not a terminal: the plain lines,
+# started 40 s into the song on the silent device (about 6 s).
+midi_play_check(midi_play_plain_lines ARGS --silent --start 0:40 ${_song} CHECKS CODE=0
+  "STDOUT_REGEX=^song 1/1: Lantern on the Hill [^\n]*, 00:00:45\nstatus: Playing\n(progress: [^\n]*\n)*lyric: under silver moon\\.\n(progress: 00:00:4[0-5] / 00:00:45\n)+status: Stopped\n$")
+
 # A render's plain lines, and the WAV files.
 add_test(NAME midi_play_render_lines COMMAND ${CMAKE_COMMAND} -DPLAYER=${_player} -DSONGS=${_songs}
   -DOUT=${_scratch}/render -P ${CMAKE_CURRENT_LIST_DIR}/RenderLines.cmake)
