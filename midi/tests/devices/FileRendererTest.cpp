@@ -4,9 +4,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "AudioAnalysis.h"
 #include "RenderSupport.h"
@@ -244,6 +246,35 @@ TEST_F(FileRendering, OneRenderAtATime) {
   renderer.Close();
   EXPECT_TRUE(fs::exists(renderer.Path()));
   EXPECT_EQ(renderer.Error(), "");
+}
+
+// On the real clock the stream's thread renders while the client thread
+// sends its own messages and volume changes: all of it lands in one sound
+// file of the right length (checked for races by the sanitizer build).
+TEST_F(FileRendering, StreamThreadAndClientTogether) {
+  ASSERT_FALSE(mm::clock::IsVirtual());
+  auto renderer = std::make_shared<FileRenderer>(dir / "threads.wav");
+  uint32_t id = mm::RegisterDevice(renderer);
+  mm::HMIDISTRM h = 0;
+  ASSERT_EQ(mm::midiStreamOpen(&h, &id, 1, 0, 0, mm::CALLBACK_NULL), mm::MMSYSERR_NOERROR);
+  std::vector<Timed> timed;
+  for (int64_t ms = 0; ms < 300; ms += 3) timed.push_back({ms, NoteOn(0, static_cast<int>(40 + ms % 40))});
+  TimedBuffer buffer(timed);
+  StartStream(h, buffer);
+  for (int i = 0; i < 100; ++i) {
+    uint32_t v = 0;
+    EXPECT_EQ(mm::midiOutSetVolume(h, 0xFFFFFFFF - static_cast<uint32_t>(i)), mm::MMSYSERR_NOERROR);
+    EXPECT_EQ(mm::midiOutGetVolume(h, &v), mm::MMSYSERR_NOERROR);
+    EXPECT_EQ(mm::midiOutShortMsg(h, NoteOn(1, 60 + i % 12)), mm::MMSYSERR_NOERROR);
+    std::this_thread::sleep_for(std::chrono::milliseconds(4));
+  }
+  mm::midiOutReset(h);
+  EXPECT_EQ(mm::midiStreamClose(h), mm::MMSYSERR_NOERROR);
+  mm::UnregisterDevice(renderer);
+  EXPECT_EQ(renderer->Error(), "");
+  Audio a = ReadWav(renderer->Path());
+  EXPECT_GT(a.Seconds(), 0.4);
+  EXPECT_GT(Rms(a, 0.05, 0.3), 1e-2);
 }
 
 // A renderer dropped before its close leaves no file.

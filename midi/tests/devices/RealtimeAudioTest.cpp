@@ -45,7 +45,13 @@ TEST(RealtimeAudio, SongPlaysOnTimeAtItsPitches) {
   ASSERT_EQ(opened, mm::MMSYSERR_NOERROR) << ErrorText(opened);
   TimedBuffer buffer(song);
   StartStream(h, buffer);
-  std::this_thread::sleep_for(std::chrono::milliseconds(3400));
+  // Meanwhile the client thread keeps setting the (full) volume, as a mixer
+  // would, while the stream's thread plays.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(3400);
+  while (std::chrono::steady_clock::now() < end) {
+    EXPECT_EQ(mm::midiOutSetVolume(h, 0xFFFFFFFF), mm::MMSYSERR_NOERROR);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   mm::midiOutReset(h);
   EXPECT_EQ(mm::midiStreamClose(h), mm::MMSYSERR_NOERROR);
   Audio a = recorder.Finish();
