@@ -30,8 +30,6 @@ using sonara::kStatusStopped;
 // before it looks at the keys again.
 constexpr int kLoopWaitMs = 40;
 constexpr double kSeekSeconds = 5.0;
-constexpr int kMinKeySpeed = -5;  // twice as fast
-constexpr int kMaxKeySpeed = 10;  // half speed
 
 template <class T>
 T Clamp(int value, int low, int high) {
@@ -63,7 +61,9 @@ PlaySession::~PlaySession() {
 
 void PlaySession::ReportError(const std::string& line) {
   if (display_) {
-    heldErrors_.push_back(line);  // printed when the screen is back
+    // Printed when the screen is back, once each (a broken file can be
+    // passed again with n and p).
+    if (std::find(heldErrors_.begin(), heldErrors_.end(), line) == heldErrors_.end()) heldErrors_.push_back(line);
   } else {
     std::fprintf(stderr, "midi-play: %s\n", line.c_str());
   }
@@ -135,6 +135,11 @@ int PlaySession::PlayAll() {
     midi_->PlayMidi();
     if (midi_->get_Status() != kStatusPlaying) {
       std::string why = EscapeControls(messages_.TakeLast());
+      if (why.empty() && midi_->get_Status() == kStatusStopped) {
+        direction = 1;  // a song with nothing to play ended at once
+        ++index;
+        continue;
+      }
       if (deviceChosen_ || started) {
         ReportError("output device " + std::to_string(deviceId_) + " cannot start: " + why);
         return kExitDevice;
@@ -246,7 +251,7 @@ std::optional<PlaySession::SongEnd> PlaySession::Handle(const KeyCommand& key) {
       break;
     case Kind::Slower:
     case Kind::Faster:
-      settings_.speed = Clamp<int16_t>(state.speed + (key.kind == Kind::Slower ? 1 : -1), kMinKeySpeed, kMaxKeySpeed);
+      settings_.speed = Clamp<int16_t>(state.speed + (key.kind == Kind::Slower ? 1 : -1), kMinSpeed, kMaxSpeed);
       midi_->put_Velocity(settings_.speed);
       break;
     case Kind::ToggleMute:

@@ -79,6 +79,19 @@ add_test(NAME midi_play_no_audio_renders COMMAND ${CMAKE_COMMAND} -DPLAYER=${_pl
   -DOUT=${_scratch}/fallback -P ${CMAKE_CURRENT_LIST_DIR}/NoAudioFallback.cmake)
 set_tests_properties(midi_play_render_lines midi_play_no_audio_renders PROPERTIES LABELS "tools" TIMEOUT 180)
 
+# Real sound: midi-play on device 0 into a PulseAudio server of the test's
+# own, recorded and compared with the render (about 50 s).
+if(SONARA_WITH_FLUIDSYNTH)
+  add_executable(midi_play_audio_tests ${CMAKE_CURRENT_LIST_DIR}/RealAudioTest.cpp)
+  target_link_libraries(midi_play_audio_tests PRIVATE GTest::gtest GTest::gtest_main PkgConfig::SNDFILE)
+  target_include_directories(midi_play_audio_tests PRIVATE ${PROJECT_SOURCE_DIR}/midi/tests/devices)
+  target_compile_definitions(midi_play_audio_tests PRIVATE MIDI_PLAY="$<TARGET_FILE:midi-play>" SONG="${_song}")
+  add_dependencies(midi_play_audio_tests midi-play)
+  sonara_warnings(midi_play_audio_tests)
+  add_test(NAME midi_play_real_audio COMMAND midi_play_audio_tests)
+  set_tests_properties(midi_play_real_audio PROPERTIES LABELS "tools;audio" TIMEOUT 240)
+endif()
+
 # The terminal display in an 80x24 tmux pane, in real time (about 25 s).
 find_program(TMUX_PROGRAM tmux)
 if(TMUX_PROGRAM)
