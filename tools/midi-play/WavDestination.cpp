@@ -15,6 +15,7 @@ namespace {
 
 std::string WritableFolderProblem(const fs::path& folder) {
   std::error_code ec;
+  if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) return "not a folder";
   if (!fs::is_directory(folder, ec)) return "no such folder";
   if (::access(folder.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
   return "";
