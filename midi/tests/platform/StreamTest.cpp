@@ -238,6 +238,24 @@ TEST(PlatformStream, VolumeOnHandleZeroReachesDeviceZero) {
   EXPECT_EQ(env.device->OpenCount(), 0);
 }
 
+// A stream keeps the clock it was opened on: one opened in virtual time does
+// not jump to the steady clock when the clock is switched back.
+TEST(PlatformStream, StreamKeepsTheClockItWasOpenedOn) {
+  StreamEnv env;
+  mm::HMIDISTRM h = 0;
+  {
+    VirtualClockGuard clock(1'000'000);
+    h = env.Open();
+    env.SetTempo(h, kTempo20ms);
+    ASSERT_EQ(mm::midiStreamRestart(h), mm::MMSYSERR_NOERROR);
+    mm::clock::AdvanceTo(1'400'000);
+    EXPECT_EQ(env.Position(h), 20u);
+  }
+  ASSERT_FALSE(mm::clock::IsVirtual());
+  EXPECT_EQ(env.Position(h), 20u) << "still at its own virtual time";
+  env.Close(h);
+}
+
 // Device -1 is the first device of the list.
 TEST(PlatformStream, MapperOpensTheFirstDevice) {
   VirtualClockGuard clock;
