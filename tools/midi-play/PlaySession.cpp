@@ -150,7 +150,7 @@ int PlaySession::PlayAll() {
       return RenderAll(static_cast<size_t>(index), destination);
     }
     started = true;
-    if (!display_) OpenDisplay();
+    OpenDisplay();
     if (!display_) {
       plain_.SongStarted(watcher_->State());
       plain_.OnNotice({Notice::Kind::Status, sonara::StatusText(kStatusPlaying), kStatusPlaying});
@@ -177,10 +177,11 @@ int PlaySession::PlayAll() {
 }
 
 // Keys when standard input is a terminal, the live display when standard
-// output is one (otherwise the plain lines).
+// output is one (otherwise the plain lines). Once for the whole session: a
+// second raw mode would take the first one's settings for the terminal's own.
 void PlaySession::OpenDisplay() {
-  if (::isatty(STDIN_FILENO)) rawTerminal_ = std::make_unique<RawTerminal>(STDIN_FILENO);
-  if (::isatty(STDOUT_FILENO)) display_ = std::make_unique<TerminalDisplay>(STDOUT_FILENO);
+  if (!rawTerminal_ && ::isatty(STDIN_FILENO)) rawTerminal_ = std::make_unique<RawTerminal>(STDIN_FILENO);
+  if (!display_ && ::isatty(STDOUT_FILENO)) display_ = std::make_unique<TerminalDisplay>(STDOUT_FILENO);
 }
 
 void PlaySession::CloseDisplay() {

@@ -4,7 +4,7 @@
 # clock advancing, the current lyric line changing with the song and its
 # highlight moving, the meters; then the keys: pause (the clock stops), seek
 # (the clock jumps), mute (the channel's meter stays empty), quit (exit 0,
-# the terminal's settings as they were).
+# the terminal's settings as they were, also after several songs).
 # usage: screen-test.sh MIDI_PLAY SONG
 set -euo pipefail
 player=$1
@@ -113,4 +113,15 @@ done
 [ "$(cat "$work/exit" 2>/dev/null)" = 0 ] || fail "exit code $(cat "$work/exit" 2>/dev/null) after q"
 cmp -s "$work/before" "$work/after" || fail "the terminal's settings were not restored"
 screen | grep -q 'Lantern on the Hill' && fail "the player's screen is still shown after quitting"
+# Keys on the terminal but the output in a file, two songs one after the
+# other (their last seconds): the terminal's settings come back all the same.
+tm new-session -d -s second -x 80 -y 24 \
+  "stty -g > '$work/before2'; '$player' --silent --start 0:43 '$song' '$song' > '$work/lines'; echo \$? > '$work/exit2'; stty -g > '$work/after2'; sleep 60"
+for ((i = 0; i < 150; i++)); do
+  [ -s "$work/exit2" ] && [ -s "$work/after2" ] && break
+  sleep 0.1
+done
+[ "$(cat "$work/exit2" 2>/dev/null)" = 0 ] || fail "exit code $(cat "$work/exit2" 2>/dev/null) for two songs"
+[ "$(grep -c '^song ' "$work/lines")" = 2 ] || fail "expected two songs: $(cat "$work/lines")"
+cmp -s "$work/before2" "$work/after2" || fail "the terminal's settings were not restored after two songs"
 echo "screen test passed"
