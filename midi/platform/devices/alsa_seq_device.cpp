@@ -27,7 +27,9 @@ using Sequencer = std::unique_ptr<snd_seq_t, SequencerCloser>;
 Sequencer OpenSequencer(std::string& reason) {
   QuietAlsaErrors();
   snd_seq_t* seq = nullptr;
-  int err = snd_seq_open(&seq, "default", SND_SEQ_OPEN_OUTPUT, 0);
+  // Non-blocking: a receiver that stops reading loses events rather than
+  // stalling the stream's thread.
+  int err = snd_seq_open(&seq, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK);
   if (err < 0) {
     reason = std::string("cannot open the ALSA sequencer (") + snd_strerror(err) + ")";
     return nullptr;
@@ -140,14 +142,17 @@ std::vector<std::shared_ptr<OutputDevice>> AlsaSequencerDevices() {
   if (!seq) return devices;
   const int self = snd_seq_client_id(seq.get());
 
-  snd_seq_client_info_t* c = nullptr;
-  snd_seq_port_info_t* p = nullptr;
-  if (snd_seq_client_info_malloc(&c) < 0 || snd_seq_port_info_malloc(&p) < 0) {
-    if (c) snd_seq_client_info_free(c);
-    return devices;
+  std::unique_ptr<snd_seq_client_info_t, AlsaFree<snd_seq_client_info_t, snd_seq_client_info_free>> client;
+  std::unique_ptr<snd_seq_port_info_t, AlsaFree<snd_seq_port_info_t, snd_seq_port_info_free>> port;
+  {
+    snd_seq_client_info_t* c = nullptr;
+    snd_seq_port_info_t* p = nullptr;
+    if (snd_seq_client_info_malloc(&c) == 0) client.reset(c);
+    if (snd_seq_port_info_malloc(&p) == 0) port.reset(p);
+    if (!client || !port) return devices;
   }
-  std::unique_ptr<snd_seq_client_info_t, AlsaFree<snd_seq_client_info_t, snd_seq_client_info_free>> client(c);
-  std::unique_ptr<snd_seq_port_info_t, AlsaFree<snd_seq_port_info_t, snd_seq_port_info_free>> port(p);
+  snd_seq_client_info_t* c = client.get();
+  snd_seq_port_info_t* p = port.get();
 
   constexpr unsigned kWanted = SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE;
   snd_seq_client_info_set_client(c, -1);
