@@ -1,10 +1,12 @@
-// Signals that end or disturb the player (SIGINT, SIGTERM, SIGHUP, and
-// SIGWINCH for a resized terminal) only set flags while the object lives;
+// Signals that end or disturb the player (SIGINT, SIGTERM, SIGHUP, SIGPIPE
+// when the reader of its output has gone, and SIGWINCH for a resized
+// terminal) only set flags while the object lives;
 // the main loop looks at them and ends the normal way, so the terminal is
 // restored and no partial WAV file is left behind.
 #pragma once
 
 #include <csignal>
+#include <iterator>
 
 namespace midiplay {
 
@@ -22,8 +24,8 @@ class StopSignals {
   static void RequestStop() noexcept;
 
  private:
-  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGWINCH};
-  struct sigaction saved_[4] = {};
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGWINCH};
+  struct sigaction saved_[std::size(kSignals)] = {};
 };
 
 }  // namespace midiplay

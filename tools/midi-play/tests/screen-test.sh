@@ -124,4 +124,14 @@ done
 [ "$(cat "$work/exit2" 2>/dev/null)" = 0 ] || fail "exit code $(cat "$work/exit2" 2>/dev/null) for two songs"
 [ "$(grep -c '^song ' "$work/lines")" = 2 ] || fail "expected two songs: $(cat "$work/lines")"
 cmp -s "$work/before2" "$work/after2" || fail "the terminal's settings were not restored after two songs"
+# The reader of the output goes away (head): the player ends soon, and the
+# terminal's settings come back.
+tm new-session -d -s third -x 80 -y 24 \
+  "stty -g > '$work/before3'; '$player' --silent '$song' | head -2 > /dev/null; stty -g > '$work/after3'; sleep 60"
+for ((i = 0; i < 100; i++)); do
+  [ -s "$work/after3" ] && break
+  sleep 0.1
+done
+[ -s "$work/after3" ] || fail "the player went on after the reader of its output had gone"
+cmp -s "$work/before3" "$work/after3" || fail "the terminal's settings were not restored after a broken pipe"
 echo "screen test passed"
