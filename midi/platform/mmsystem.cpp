@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -24,6 +23,7 @@
 #endif
 
 #include "clock.h"
+#include "driver_alarm.h"
 #include "devices/registry.h"
 #include "internal.h"
 #include "stream_core.h"
@@ -41,7 +41,7 @@ struct Stream {
   std::mutex lock;
   StreamCore core{0};
   bool closed = false;
-  std::condition_variable wake;
+  DriverAlarm alarm;  // set, under the lock, to the core's next due time
   std::thread driver;
 
   // A stream keeps the clock it was opened on.
@@ -78,22 +78,21 @@ void ServeInTime() {
 
 void Drive(Stream& s) {
   ServeInTime();
-  std::unique_lock lock(s.lock);
   DeviceSink sink(s);
-  while (!s.closed) {
-    s.core.RunUntil(s.Now(), sink);
-    auto due = s.core.NextDue();
-    if (due) {
-      s.wake.wait_until(lock, std::chrono::steady_clock::time_point(std::chrono::microseconds(*due)));
-    } else {
-      s.wake.wait(lock);
+  for (;;) {
+    {
+      std::lock_guard lock(s.lock);
+      if (s.closed) return;
+      s.core.RunUntil(s.Now(), sink);
+      s.alarm.Set(s.core.NextDue());
     }
+    s.alarm.Wait();
   }
 }
 
 // The stream is marked closed already.
 void StopDriver(Stream& s) {
-  s.wake.notify_all();
+  s.alarm.Interrupt();
   if (s.driver.joinable()) s.driver.join();
 }
 
@@ -132,27 +131,24 @@ std::vector<std::shared_ptr<Stream>> AllOpen() {
 }
 
 // Runs `op` on the open stream under its lock; INVALHANDLE otherwise. The
-// driver is woken only when the op changed when the next thing is due.
+// driver's alarm is moved only when the op changed when the next thing is
+// due; the driver itself is not woken for it.
 template <typename Op>
 MMRESULT WithStream(HMIDIOUT h, Op op) {
   auto s = Find(h);
   if (!s) return MMSYSERR_INVALHANDLE;
-  MMRESULT r;
-  bool wake = false;
-  {
-    std::lock_guard lock(s->lock);
-    if (s->closed) return MMSYSERR_INVALHANDLE;
-    const auto dueBefore = s->core.NextDue();
-    r = op(*s);
-    if (!s->virtualDriven) {
-      // What is due already (a restart, a buffer that comes late) plays now,
-      // on this thread, rather than after the driver has woken up.
-      DeviceSink sink(*s);
-      s->core.RunUntil(s->Now(), sink);
-      wake = s->core.NextDue() != dueBefore;
-    }
+  std::lock_guard lock(s->lock);
+  if (s->closed) return MMSYSERR_INVALHANDLE;
+  const auto dueBefore = s->core.NextDue();
+  const MMRESULT r = op(*s);
+  if (!s->virtualDriven) {
+    // What is due already (a restart, a buffer that comes late) plays now,
+    // on this thread, rather than after the driver has woken up.
+    DeviceSink sink(*s);
+    s->core.RunUntil(s->Now(), sink);
+    const auto due = s->core.NextDue();
+    if (due != dueBefore) s->alarm.Set(due);
   }
-  if (wake) s->wake.notify_all();
   return r;
 }
 
