@@ -12,7 +12,7 @@
 namespace devices_test {
 namespace {
 
-constexpr int kFlute = 73;
+constexpr int kFlute = 73, kChurchOrgan = 19;
 
 TEST(RealtimeAudio, SongPlaysOnTimeAtItsPitches) {
   ASSERT_FALSE(mm::clock::IsVirtual());
@@ -25,7 +25,8 @@ TEST(RealtimeAudio, SongPlaysOnTimeAtItsPitches) {
   ASSERT_TRUE(recorder.WaitUntilRecording()) << ReadText(dir / "parec.log");
 
   // Three flute notes, each given time to fade before the next, after half a
-  // second for the sound server to settle.
+  // second for the sound server to settle. Then an organ chord held until a
+  // reset, which must silence it at once rather than let it fade.
   struct Note {
     int key;
     double hertz;
@@ -38,6 +39,10 @@ TEST(RealtimeAudio, SongPlaysOnTimeAtItsPitches) {
     song.push_back({n.ms, NoteOn(0, n.key)});
     song.push_back({n.ms + 400, NoteOff(0, n.key)});
   }
+  constexpr int64_t kOrganMs = 3400, kResetMs = 3800;
+  song.push_back({kOrganMs, Program(1, kChurchOrgan)});
+  song.push_back({kOrganMs, NoteOn(1, 48)});
+  song.push_back({kOrganMs, NoteOn(1, 55)});
 
   mm::HMIDISTRM h = 0;
   uint32_t device = 0;
@@ -47,12 +52,16 @@ TEST(RealtimeAudio, SongPlaysOnTimeAtItsPitches) {
   StartStream(h, buffer);
   // Meanwhile the client thread keeps setting the (full) volume, as a mixer
   // would, while the stream's thread plays.
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(3400);
-  while (std::chrono::steady_clock::now() < end) {
+  const auto start = std::chrono::steady_clock::now();
+  bool reset = false;
+  while (std::chrono::steady_clock::now() < start + std::chrono::milliseconds(4300)) {
     EXPECT_EQ(mm::midiOutSetVolume(h, 0xFFFFFFFF), mm::MMSYSERR_NOERROR);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!reset && std::chrono::steady_clock::now() >= start + std::chrono::milliseconds(kResetMs)) {
+      mm::midiOutReset(h);
+      reset = true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  mm::midiOutReset(h);
   EXPECT_EQ(mm::midiStreamClose(h), mm::MMSYSERR_NOERROR);
   Audio a = recorder.Finish();
   unsetenv("PULSE_SERVER");
@@ -62,13 +71,20 @@ TEST(RealtimeAudio, SongPlaysOnTimeAtItsPitches) {
   for (double t : onsets) found += " " + std::to_string(t);
   found += "; levels every 50 ms:";
   for (double t = 0; t < a.Seconds(); t += 0.05) found += " " + std::to_string(Rms(a, t, t + 0.05)).substr(0, 7);
-  ASSERT_EQ(onsets.size(), std::size(notes)) << "recorded " << a.Seconds() << " s, onsets at" << found;
-  for (size_t i = 0; i < onsets.size(); ++i) {
+  ASSERT_EQ(onsets.size(), std::size(notes) + 1) << "recorded " << a.Seconds() << " s, onsets at" << found;
+  for (size_t i = 0; i < std::size(notes); ++i) {
     SCOPED_TRACE(i);
     EXPECT_NEAR((onsets[i] - onsets[0]) * 1000, static_cast<double>(notes[i].ms - notes[0].ms), 30.0);
     double f = DominantFrequency(a, onsets[i] + 0.1, onsets[i] + 0.35);
     EXPECT_NEAR(f, notes[i].hertz, notes[i].hertz * 0.01);
   }
+  // The organ sounds until the reset and stops there; after note-offs its
+  // release would keep about two thirds of the level for the next 0.2 s,
+  // while what is left after the reset is the reverberation.
+  const double resetAt = onsets[0] + static_cast<double>(kResetMs - notes[0].ms) / 1000;
+  const double held = Rms(a, resetAt - 0.2, resetAt - 0.05);
+  EXPECT_GT(held, 5e-3) << found;
+  EXPECT_LT(Rms(a, resetAt + 0.06, resetAt + 0.2), 0.3 * held) << found;
 }
 
 }  // namespace
