@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdio>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "alsa_seq_event.h"
 
@@ -17,7 +19,17 @@ constexpr size_t kMaxNameLength = 31;
 constexpr int kChannels = 16;
 constexpr int kAllSoundOff = 120, kAllNotesOff = 123;
 
-void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+thread_local std::string firstAlsaError;
+
+void KeepAlsaError(const char*, int, const char*, int, const char* format, ...) {
+  if (!firstAlsaError.empty() || !format) return;
+  char text[256];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  firstAlsaError = text;
+}
 
 struct SequencerCloser {
   void operator()(snd_seq_t* seq) const { snd_seq_close(seq); }
@@ -127,8 +139,10 @@ bool ToSequencerEvent(uint32_t message, snd_seq_event_t& ev) {
 
 void QuietAlsaErrors() {
   static std::once_flag quiet;
-  std::call_once(quiet, [] { snd_lib_error_set_handler(IgnoreAlsaError); });
+  std::call_once(quiet, [] { snd_lib_error_set_handler(KeepAlsaError); });
 }
+
+std::string TakeAlsaError() { return std::exchange(firstAlsaError, std::string()); }
 
 bool AlsaSequencerAvailable() {
   struct stat st;

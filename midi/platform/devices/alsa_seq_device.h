@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "output_device.h"
@@ -16,7 +17,9 @@ bool AlsaSequencerAvailable();
 std::vector<std::shared_ptr<OutputDevice>> AlsaSequencerDevices();
 
 // Stops libasound from printing its errors on the terminal, for the whole
-// process; ours are reported through return values.
+// process; ours are reported through return values. The first error it
+// reports on a thread is kept for that thread until taken.
 void QuietAlsaErrors();
+std::string TakeAlsaError();
 
 }  // namespace mm

@@ -108,7 +108,8 @@ SoftSynth::~SoftSynth() = default;
 
 bool SoftSynth::StartAudio(std::string& reason) {
 #ifdef SONARA_HAVE_ALSA
-  QuietAlsaErrors();  // its failures are in the reason
+  QuietAlsaErrors();  // its failures go into the reason instead
+  TakeAlsaError();
 #endif
   // What desktops offer, most common first: PulseAudio (PipeWire serves it
   // too), then the sound card directly.
@@ -123,8 +124,15 @@ bool SoftSynth::StartAudio(std::string& reason) {
     fluid_settings_setstr(settings_.get(), "audio.driver", name);
     driver_.reset(new_fluid_audio_driver(settings_.get(), synth_.get()));
     if (driver_) return true;
+    std::string why = TakeFluidError("did not start");
+    // The cause without FluidSynth's preamble, so the whole text fits the
+    // player's 255 characters: PulseAudio's own words, or libasound's.
+    if (auto at = why.rfind("error: "); at != std::string::npos) why.erase(0, at + 7);
+#ifdef SONARA_HAVE_ALSA
+    if (std::string alsa = TakeAlsaError(); !alsa.empty()) why = alsa;
+#endif
     if (!answers.empty()) answers += "; ";
-    answers += std::string(name) + ": " + TakeFluidError("did not start");
+    answers += std::string(name) + ": " + why;
   }
   reason = "no audio output is available (" + answers + ")";
   return false;

@@ -101,6 +101,7 @@ TEST(SynthDevice, NoAudioOutputIsReported) {
   EXPECT_NE(text.find("no audio output is available"), std::string::npos) << text;
   EXPECT_NE(text.find("pulseaudio: "), std::string::npos) << text;
   EXPECT_NE(text.find("alsa: "), std::string::npos) << text;
+  EXPECT_EQ(text.back(), '.') << "the text fits the player's buffer of 255: " << text;
   EXPECT_LT(seconds, 5.0) << "hang guard";
   std::cout << "open failed after " << seconds << " s: " << text << "\n";
 }
