@@ -77,7 +77,7 @@ float GainForVolume(uint32_t word) {
 std::unique_ptr<SoftSynth> SoftSynth::Create(const Options& options, std::string& reason) {
   RouteFluidLog();
   if (!SoundFontReadable(options.soundFont, reason)) return nullptr;
-  std::unique_ptr<SoftSynth> s(new SoftSynth());
+  auto s = std::make_unique<SoftSynth>(Key{});
   s->settings_.reset(new_fluid_settings());
   if (!s->settings_) {
     reason = "the synthesizer's settings could not be created";

@@ -15,7 +15,11 @@ struct _fluid_audio_driver_t;
 namespace mm {
 
 class SoftSynth {
+  struct Key {};  // only Create can name it
+
  public:
+  explicit SoftSynth(Key) {}
+
   struct Options {
     std::string soundFont;
     double sampleRate = 44100.0;
@@ -54,8 +58,6 @@ class SoftSynth {
   void Render(float* interleaved, int frames);
 
  private:
-  SoftSynth() = default;
-
   std::string soundFont_;
 
   struct SettingsDeleter {
