@@ -89,7 +89,7 @@ if(SONARA_WITH_FLUIDSYNTH)
   add_dependencies(midi_play_audio_tests midi-play)
   sonara_warnings(midi_play_audio_tests)
   add_test(NAME midi_play_real_audio COMMAND midi_play_audio_tests)
-  set_tests_properties(midi_play_real_audio PROPERTIES LABELS "tools;audio" TIMEOUT 240)
+  set_tests_properties(midi_play_real_audio PROPERTIES LABELS "tools;audio" TIMEOUT 240 RUN_SERIAL ON)
 endif()
 
 # The terminal display in an 80x24 tmux pane, in real time (about 25 s).
