@@ -17,8 +17,11 @@ std::string UseSoundFont(const std::string& path) {
   if (std::filesystem::is_directory(path, ec)) return shown + ": is a folder, not a soundfont";
   std::ifstream file(path, std::ios::binary);
   if (!file) return shown + ": cannot read soundfont (" + std::strerror(errno) + ")";
-  char id[4] = {};
-  if (!file.read(id, 4) || std::memcmp(id, "RIFF", 4) != 0) return shown + ": not a soundfont";
+  // A soundfont is a RIFF file of form "sfbk".
+  char header[12] = {};
+  if (!file.read(header, sizeof header) || std::memcmp(header, "RIFF", 4) != 0 ||
+      std::memcmp(header + 8, "sfbk", 4) != 0)
+    return shown + ": not a soundfont";
   mm::SetSoundFont(path);
   return "";
 }

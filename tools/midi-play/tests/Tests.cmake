@@ -53,6 +53,8 @@ midi_play_check(midi_play_not_a_song ARGS --wav ${_scratch}/x.wav ${PROJECT_SOUR
   ABSENT=${_scratch}/x.wav)
 midi_play_check(midi_play_unreadable_soundfont ARGS --soundfont ${_songs}/no-such.sf2 ${_song} CHECKS CODE=3
   STDOUT_EMPTY=ON STDERR_LINES=1 "STDERR_REGEX=no-such\\.sf2: cannot read soundfont")
+midi_play_check(midi_play_not_a_soundfont ARGS --soundfont ${_song} ${_song} CHECKS CODE=3
+  STDOUT_EMPTY=ON STDERR_LINES=1 "STDERR_REGEX=lantern-on-the-hill\\.kar: not a soundfont")
 midi_play_check(midi_play_no_such_device ARGS --device 999 ${_song} CHECKS CODE=4 STDOUT_EMPTY=ON STDERR_LINES=1
   "STDERR_REGEX=^midi-play: there is no output device 999")
 midi_play_check(midi_play_wav_folder_missing ARGS --wav ${_scratch}/no/such/folder/ ${_song} CHECKS CODE=5
