@@ -144,7 +144,8 @@ int PlaySession::PlayAll() {
         ReportError("output device " + std::to_string(deviceId_) + " cannot start: " + why);
         return kExitDevice;
       }
-      std::fprintf(stderr, "midi-play: no audio output is available (%s); rendering to WAV files instead\n",
+      if (why.ends_with('.')) why.pop_back();
+      std::fprintf(stderr, "midi-play: no audio output is available; rendering to WAV files instead (%s)\n",
                    why.c_str());
       WavDestination destination = WavDestination::From(std::nullopt, count);
       return RenderAll(static_cast<size_t>(index), destination);
