@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "clsMidi.h"
+#include "engine/StreamCycle.h"
 #include "loader/SongTiming.h"
 
 namespace sonara {
@@ -34,12 +35,7 @@ void clsMidi::FireNoteEvent(int16_t Channel, int16_t Value, const std::string& N
 }
 
 void clsMidi::FireProgress() {
-  modMidi.StreamTime.wType = mm::TIME_TICKS;
-  mm::MMTIME time = modMidi.StreamTime;
-  if (mm::midiStreamPosition(modMidi.StreamHandle, &time, sizeof(mm::MMTIME)) == mm::MMSYSERR_NOERROR) {
-    modMidi.StreamTime = time;
-  }
-  const int32_t t = modMidi.PositionBase + static_cast<int32_t>(modMidi.StreamTime.u.ticks);
+  const int32_t t = ReadStreamPosition();
   // Song time through the tempo map, whatever the speed: the clock shows where
   // in the song playback is, cut to whole milliseconds.
   RaiseProgress(t, ClockText(std::floor(TicksToMilliseconds(t))));

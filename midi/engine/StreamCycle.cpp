@@ -133,6 +133,15 @@ void StartStream(clsMidi& player) {
   EnsureCallbackForm().Timer1.put_Enabled(true);
 }
 
+int32_t ReadStreamPosition() {
+  modMidi.StreamTime.wType = mm::TIME_TICKS;
+  mm::MMTIME time = modMidi.StreamTime;
+  if (mm::midiStreamPosition(modMidi.StreamHandle, &time, sizeof(mm::MMTIME)) == mm::MMSYSERR_NOERROR) {
+    modMidi.StreamTime = time;
+  }
+  return modMidi.PositionBase + static_cast<int32_t>(modMidi.StreamTime.u.ticks);
+}
+
 void CloseStream() {
   modMidi.StopRequested = kTrue;
   FormProc& form = EnsureCallbackForm();

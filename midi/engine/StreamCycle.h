@@ -27,6 +27,10 @@ bool OpenStream();
 // start shows its error text and stops playback through `player`.
 void StartStream(class clsMidi& player);
 
+// The playback position: PositionBase plus the stream's tick count, or
+// plus the count last read when the stream cannot be read (it is closed).
+int32_t ReadStreamPosition();
+
 // Stops and closes the stream and takes the callback window out of the loop,
 // in this order: StopRequested, timer off, unhook, yield, pause or stop,
 // reset, unprepare, close. Safe on a stream that is already closed.

@@ -1,5 +1,5 @@
 // What the client drives: play, pause, stop and the position.
-#include <cmath>
+#include <algorithm>
 
 #include "FormProc.h"
 #include "clsMidi.h"
@@ -91,16 +91,11 @@ void clsMidi::Pause() {
 
 void clsMidi::put_SetCurrentPosition(int32_t value) { modMidi.StartTick = std::min(value, modMidi.SongTicks); }
 
+// Reading the position also makes it the next start: a pause or a restart
+// by PlayMidi goes on from there.
 int32_t clsMidi::get_GetCurrentPosition() {
-  modMidi.StreamTime.wType = mm::TIME_TICKS;
-  mm::MMTIME time = modMidi.StreamTime;
-  // A closed stream cannot be read: the position is the one last read.
-  if (mm::midiStreamPosition(modMidi.StreamHandle, &time, sizeof(mm::MMTIME)) == mm::MMSYSERR_NOERROR) {
-    modMidi.StreamTime = time;
-  }
-  const int32_t position = modMidi.PositionBase + static_cast<int32_t>(modMidi.StreamTime.u.ticks);
-  modMidi.StartTick = position;
-  return position;
+  modMidi.StartTick = ReadStreamPosition();
+  return modMidi.StartTick;
 }
 
 }  // namespace sonara

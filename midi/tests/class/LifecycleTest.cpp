@@ -13,6 +13,7 @@ namespace sonara {
 namespace {
 
 using testing::RecordingSink;
+using testing::StopEvents;
 using Lines = std::vector<std::string>;
 
 class LifecycleTest : public ::testing::Test {
@@ -21,18 +22,6 @@ class LifecycleTest : public ::testing::Test {
   void TearDown() override { ResetPlayerStore(); }
   mm::clock::VirtualClockGuard clock_;
 };
-
-// What StopMidi raises, in order, when nothing is playing.
-Lines StopEvents() {
-  Lines lines{R"(Status(0, "Stopped"))"};
-  for (int ch = 0; ch < 16; ++ch) {
-    lines.push_back("NotesPlaying(" + std::to_string(ch) + R"(, 0, "", 0, "", 0))");
-    lines.push_back("MidiLevel(" + std::to_string(ch) + ", 0)");
-  }
-  lines.push_back(R"(Progress(0, "00:00:00"))");
-  lines.push_back(R"(TextKar("", -1, "", ""))");
-  return lines;
-}
 
 TEST_F(LifecycleTest, StopOnAnObjectThatNeverPlayedStillStopsAndClears) {
   auto midi = clsMidi::Create();

@@ -106,16 +106,4 @@ inline Timed Since(const Timed& all, int64_t from) {
   return out;
 }
 
-// What StopMidi raises, in order.
-inline Lines StopEvents() {
-  Lines lines{R"(Status(0, "Stopped"))"};
-  for (int ch = 0; ch < 16; ++ch) {
-    lines.push_back("NotesPlaying(" + std::to_string(ch) + R"(, 0, "", 0, "", 0))");
-    lines.push_back("MidiLevel(" + std::to_string(ch) + ", 0)");
-  }
-  lines.push_back(R"(Progress(0, "00:00:00"))");
-  lines.push_back(R"(TextKar("", -1, "", ""))");
-  return lines;
-}
-
 }  // namespace sonara::testing

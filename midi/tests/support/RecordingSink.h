@@ -58,4 +58,16 @@ class RecordingSink : public clsMidiEvents {
   }
 };
 
+// What StopMidi raises, in order.
+inline std::vector<std::string> StopEvents() {
+  std::vector<std::string> lines{R"(Status(0, "Stopped"))"};
+  for (int ch = 0; ch < 16; ++ch) {
+    lines.push_back("NotesPlaying(" + std::to_string(ch) + R"(, 0, "", 0, "", 0))");
+    lines.push_back("MidiLevel(" + std::to_string(ch) + ", 0)");
+  }
+  lines.push_back(R"(Progress(0, "00:00:00"))");
+  lines.push_back(R"(TextKar("", -1, "", ""))");
+  return lines;
+}
+
 }  // namespace sonara::testing
