@@ -2,6 +2,7 @@
 // on the virtual clock.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -205,14 +206,35 @@ TEST_F(FileRendering, FailedOpensNameTheFile) {
   EXPECT_EQ(Read(dir / "plain-file"), "not a folder");
 }
 
+// A folder the user may not write to fails the open with the file's name.
+// As root, where permissions do not apply, the open runs in a child process
+// that has become the unprivileged user "nobody".
 TEST_F(FileRendering, NoPermissionNamesTheFile) {
-  if (geteuid() == 0) GTEST_SKIP() << "running as root: file permissions do not apply";
   fs::create_directory(dir / "locked");
-  fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-  FileRenderer renderer(dir / "locked/out.wav");
-  std::string reason;
-  EXPECT_EQ(renderer.Open(reason), mm::MMSYSERR_NODRIVER);
-  EXPECT_NE(reason.find(dir / "locked/out.wav"), std::string::npos) << reason;
+  fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                                      fs::perms::others_exec);
+  fs::permissions(dir.path(), fs::perms::others_exec, fs::perm_options::add);
+  const std::string wav = dir / "locked/out.wav";
+  auto openFails = [&wav] {
+    FileRenderer renderer(wav);
+    std::string reason;
+    return renderer.Open(reason) == mm::MMSYSERR_NODRIVER && reason.find(wav) != std::string::npos &&
+           reason.find("Permission denied") != std::string::npos;
+  };
+  if (geteuid() != 0) {
+    EXPECT_TRUE(openFails());
+  } else {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      constexpr uid_t kNobody = 65534;
+      _exit(setgid(kNobody) == 0 && setuid(kNobody) == 0 && openFails() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_TRUE(fs::is_empty(dir / "locked"));
 }
 
 // A disk that fills up mid-render (here a file size limit): the error names
