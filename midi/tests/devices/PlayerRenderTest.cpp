@@ -100,6 +100,17 @@ TEST_F(PlayerRender, MasterVolumeThreeIsQuieterThanTen) {
   EXPECT_NEAR(three / ten, 0.3, 0.03);
 }
 
+// A channel's volume reaches the synthesizer as its controller 7: a third of
+// the default 90 is well under half as loud.
+TEST_F(PlayerRender, ChannelVolumeSetsTheChannelsLevel) {
+  Load(kHeldA4);
+  const double normal = devices_test::Rms(PlayToEnd(), 0.2, 0.9);
+  player->put_Volume(0, 30);
+  const double low = devices_test::Rms(PlayToEnd(), 0.2, 0.9);
+  EXPECT_GT(low, 0.0);
+  EXPECT_LT(low, 0.5 * normal);
+}
+
 // The strokes start within 2 ms of their due times; Velocity 10 makes the
 // song twice as long, every stroke twice as late, and the file ends with
 // the song (within 20 ms) plus the tenth of a second of silence that ends
