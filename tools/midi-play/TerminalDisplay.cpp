@@ -1,5 +1,7 @@
 #include "TerminalDisplay.h"
 
+#include <sys/ioctl.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -21,16 +23,32 @@ void TerminalDisplay::Refresh(SongWatcher& watcher) {
   screen_.Draw(LayoutScreen(watcher.State(), screen_.Size()));
 }
 
+// One line that never wraps: the bar shrinks first, then the file's name is
+// cut from the left so that its end, the name itself, stays in view.
 void RenderProgressLine::Show(const DisplayState& state, const std::string& target) {
   auto now = Clock::now();
   if (now - lastDraw_ < kRenderLinePeriod) return;
   lastDraw_ = now;
-  constexpr int kBarWidth = 30;
-  double fraction = state.songTicks > 0 ? std::clamp(static_cast<double>(state.ticks) / state.songTicks, 0.0, 1.0) : 0;
-  int filled = static_cast<int>(std::lround(fraction * kBarWidth));
-  std::string line = "\r rendering " + EscapeControls(target) + " [" + std::string(static_cast<size_t>(filled), '=') +
-                     std::string(static_cast<size_t>(kBarWidth - filled), '-') + "] " + state.clockText + " / " +
-                     state.lengthText + "\x1b[K";
+  winsize ws{};
+  const size_t columns = ::ioctl(fd_, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 ? ws.ws_col : 80;
+  const std::string times = "] " + state.clockText + " / " + state.lengthText;
+  const std::string lead = " rendering ";
+  std::string name = EscapeControls(target);
+  // Room for the name with the smallest bar, leaving the last column free.
+  constexpr size_t kMinBar = 10, kMaxBar = 30;
+  const size_t fixed = lead.size() + 2 + kMinBar + times.size() + 1;
+  const size_t room = columns > fixed ? columns - fixed : 0;
+  const size_t nameChars = CharCount(name);
+  if (nameChars > room) {
+    name = room > 3 ? "..." + std::string(name.substr(ByteOffsetOfChar(name, nameChars - (room - 3)))) : "";
+  }
+  const size_t used = lead.size() + CharCount(name) + 2 + times.size() + 1;
+  const size_t bar = std::clamp(columns > used ? columns - used : kMinBar, kMinBar, kMaxBar);
+  const double fraction =
+      state.songTicks > 0 ? std::clamp(static_cast<double>(state.ticks) / state.songTicks, 0.0, 1.0) : 0;
+  const auto filled = static_cast<size_t>(std::lround(fraction * static_cast<double>(bar)));
+  const std::string line = "\r" + lead + name + " [" + std::string(filled, '=') + std::string(bar - filled, '-') +
+                           times + "\x1b[K";
   WriteAll(fd_, line);
   shown_ = true;
 }
