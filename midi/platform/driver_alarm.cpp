@@ -36,6 +36,8 @@ DriverAlarm::~DriverAlarm() {
 }
 
 void DriverAlarm::Set(std::optional<int64_t> dueMicros) {
+  if (dueMicros == set_) return;
+  set_ = dueMicros;
   itimerspec spec{};
   if (dueMicros) {
     // The steady clock is CLOCK_MONOTONIC; an absolute time of 0 would
@@ -48,13 +50,13 @@ void DriverAlarm::Set(std::optional<int64_t> dueMicros) {
   timerfd_settime(timer_, TFD_TIMER_ABSTIME, &spec, nullptr);
 }
 
-void DriverAlarm::Wait() {
+bool DriverAlarm::Wait() {
   pollfd fds[2] = {{timer_, POLLIN, 0}, {interrupt_, POLLIN, 0}};
   while (poll(fds, 2, -1) < 0 && errno == EINTR) {
   }
   uint64_t count = 0;
-  if (fds[0].revents & POLLIN) (void)!read(timer_, &count, sizeof count);
   if (fds[1].revents & POLLIN) (void)!read(interrupt_, &count, sizeof count);
+  return (fds[0].revents & POLLIN) && read(timer_, &count, sizeof count) == sizeof count;
 }
 
 void DriverAlarm::Interrupt() {

@@ -18,15 +18,19 @@ class DriverAlarm {
   DriverAlarm& operator=(const DriverAlarm&) = delete;
 
   // Rings at `dueMicros` on the steady clock (at once when it has passed);
-  // nullopt silences it.
+  // nullopt silences it. Setting the time it is already set to costs nothing.
+  // Set and Rang are called under the owner's lock.
   void Set(std::optional<int64_t> dueMicros);
-  // Sleeps until the alarm rings or Interrupt is called.
-  void Wait();
+  // After a Wait that the alarm ended: it is silent now.
+  void Rang() { set_.reset(); }
+  // Sleeps until the alarm rings or Interrupt is called; true when it rang.
+  bool Wait();
   void Interrupt();
 
  private:
   int timer_;
   int interrupt_;
+  std::optional<int64_t> set_;
 };
 
 }  // namespace mm

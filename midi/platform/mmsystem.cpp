@@ -79,14 +79,16 @@ void ServeInTime() {
 void Drive(Stream& s) {
   ServeInTime();
   DeviceSink sink(s);
+  bool rang = false;
   for (;;) {
     {
       std::lock_guard lock(s.lock);
       if (s.closed) return;
+      if (rang) s.alarm.Rang();
       s.core.RunUntil(s.Now(), sink);
       s.alarm.Set(s.core.NextDue());
     }
-    s.alarm.Wait();
+    rang = s.alarm.Wait();
   }
 }
 
@@ -131,23 +133,21 @@ std::vector<std::shared_ptr<Stream>> AllOpen() {
 }
 
 // Runs `op` on the open stream under its lock; INVALHANDLE otherwise. The
-// driver's alarm is moved only when the op changed when the next thing is
-// due; the driver itself is not woken for it.
+// driver's alarm follows the next due time (moved only when that changed);
+// the driver itself is not woken for it.
 template <typename Op>
 MMRESULT WithStream(HMIDIOUT h, Op op) {
   auto s = Find(h);
   if (!s) return MMSYSERR_INVALHANDLE;
   std::lock_guard lock(s->lock);
   if (s->closed) return MMSYSERR_INVALHANDLE;
-  const auto dueBefore = s->core.NextDue();
   const MMRESULT r = op(*s);
   if (!s->virtualDriven) {
     // What is due already (a restart, a buffer that comes late) plays now,
     // on this thread, rather than after the driver has woken up.
     DeviceSink sink(*s);
     s->core.RunUntil(s->Now(), sink);
-    const auto due = s->core.NextDue();
-    if (due != dueBefore) s->alarm.Set(due);
+    s->alarm.Set(s->core.NextDue());
   }
   return r;
 }
