@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <new>
 #include <optional>
+#include <thread>
 #include <utility>
+
+#include "mmsystem.h"
 
 namespace mm::detail {
 
@@ -32,10 +35,20 @@ class NoDestructor {
 std::optional<int64_t> NextVirtualStreamDue();
 void RunVirtualStreamsUntil(int64_t t);
 
+// Real-time streams whose callback window belongs to the calling thread
+// (mmsystem.cpp). While that thread waits for messages it plays them itself:
+// BeginOwnerWait hands their timing to it and gives the earliest due time
+// (steady microseconds); EndOwnerWait plays what is due and hands the rest
+// back to the streams' drivers.
+std::optional<int64_t> BeginOwnerWait();
+void EndOwnerWait();
+
 // The calling thread's windows (window.cpp).
 std::optional<int64_t> NextTimerDue();
 // Dispatches what is waiting (due timers included); true if anything was.
 bool DispatchWaiting();
+// The thread that owns a window, if it exists.
+std::optional<std::thread::id> WindowOwner(HWND hwnd);
 // Wakes threads blocked in WaitAndDispatch so they look at their timers again.
 void WakeWaiters();
 

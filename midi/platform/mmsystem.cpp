@@ -15,6 +15,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #ifdef __linux__
 #include <pthread.h>
@@ -43,6 +44,10 @@ struct Stream {
   bool closed = false;
   DriverAlarm alarm;  // set, under the lock, to the core's next due time
   std::thread driver;
+  // The thread that owns the callback window, and whether it runs a message
+  // loop that plays the stream while it waits (see ArmDriver).
+  std::optional<std::thread::id> owner;
+  bool ownerPlays = false;
 
   // A stream keeps the clock it was opened on.
   int64_t Now() const { return virtualDriven ? clock::VirtualNowMicros() : clock::RealNowMicros(); }
@@ -61,6 +66,22 @@ class DeviceSink : public StreamSink {
  private:
   Stream& s_;
 };
+
+// How long the driver lets a waiting owner thread play a due event before
+// it plays it itself.
+constexpr int64_t kOwnerGraceMicros = 1000;
+
+// Sets the driver's alarm for the next due time. When the owner thread
+// plays the stream from its message loop, the driver is only the stand-in
+// for an owner that is busy elsewhere: its alarm rings a little after the
+// due time, and is usually moved on before it rings. With nothing due the
+// alarm is left as it is: the next buffer moves it, and a driver woken for
+// nothing just sleeps again; a system call per buffer is saved.
+void ArmDriver(Stream& s) {
+  const auto due = s.core.NextDue();
+  if (!due) return;
+  s.alarm.Set(s.ownerPlays ? *due + kOwnerGraceMicros : *due);
+}
 
 // Makes the calling driver thread wake as close to its due times as the
 // system allows: no timer slack (the default of 50 us is a good part of the
@@ -86,7 +107,7 @@ void Drive(Stream& s) {
       if (s.closed) return;
       if (rang) s.alarm.Rang();
       s.core.RunUntil(s.Now(), sink);
-      s.alarm.Set(s.core.NextDue());
+      ArmDriver(s);
     }
     rang = s.alarm.Wait();
   }
@@ -147,7 +168,7 @@ MMRESULT WithStream(HMIDIOUT h, Op op) {
     // on this thread, rather than after the driver has woken up.
     DeviceSink sink(*s);
     s->core.RunUntil(s->Now(), sink);
-    s->alarm.Set(s->core.NextDue());
+    ArmDriver(*s);
   }
   return r;
 }
@@ -243,6 +264,7 @@ MMRESULT midiStreamOpen(HMIDISTRM* phms, uint32_t* puDeviceID, uint32_t cMidi, u
     return r;
   }
   s->window = callbackType == CALLBACK_WINDOW ? static_cast<HWND>(dwCallback) : 0;
+  if (s->window) s->owner = detail::WindowOwner(s->window);
   s->virtualDriven = clock::IsVirtual();
   s->core = StreamCore(s->Now());
   {
@@ -407,6 +429,51 @@ MMRESULT midiOutSetVolume(HMIDIOUT hmo, uint32_t dwVolume) {
 }
 
 namespace detail {
+
+namespace {
+
+// Real-time streams that notify the calling thread.
+std::vector<std::shared_ptr<Stream>> OwnedStreams() {
+  std::vector<std::shared_ptr<Stream>> owned;
+  const auto self = std::this_thread::get_id();
+  for (auto& s : AllOpen()) {
+    if (!s->virtualDriven && s->owner == self) owned.push_back(std::move(s));
+  }
+  return owned;
+}
+
+}  // namespace
+
+std::optional<int64_t> BeginOwnerWait() {
+  std::optional<int64_t> earliest;
+  for (auto& s : OwnedStreams()) {
+    std::lock_guard lock(s->lock);
+    if (s->closed) continue;
+    if (!s->ownerPlays) {
+      s->ownerPlays = true;
+      ArmDriver(*s);
+    }
+    const auto due = s->core.NextDue();
+    if (due && (!earliest || *due < *earliest)) earliest = due;
+  }
+#ifdef __linux__
+  // The owner now keeps the stream's time: its waits end as close to the due
+  // time as the driver's would.
+  thread_local bool precise = false;
+  if (earliest && !precise) precise = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
+#endif
+  return earliest;
+}
+
+void EndOwnerWait() {
+  for (auto& s : OwnedStreams()) {
+    std::lock_guard lock(s->lock);
+    if (s->closed) continue;
+    DeviceSink sink(*s);
+    s->core.RunUntil(s->Now(), sink);
+    ArmDriver(*s);
+  }
+}
 
 std::optional<int64_t> NextVirtualStreamDue() {
   std::optional<int64_t> best;

@@ -206,6 +206,9 @@ bool WaitAndDispatch(int timeoutMs) {
   auto& s = State();
   auto self = std::this_thread::get_id();
   const auto limit = steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+  // The streams that notify this thread are played by it while it waits:
+  // one wake-up per group of events instead of a hand-over between threads.
+  const auto streamDue = detail::BeginOwnerWait();
   {
     std::unique_lock lock(s.lock);
     for (;;) {
@@ -214,12 +217,17 @@ bool WaitAndDispatch(int timeoutMs) {
       int64_t now = clock::NowMicros();
       auto timer = EarliestTimer(s, self, now);
       if (timer && *timer <= now) break;
+      if (streamDue && *streamDue <= clock::RealNowMicros()) break;
       // Real timers are waited for on the steady clock; virtual ones only
       // fall due when the virtual clock is advanced.
       std::optional<steady_clock::time_point> until;
       if (timeoutMs >= 0) until = limit;
       if (timer && !clock::IsVirtual()) {
         auto t = steady_clock::time_point(microseconds(*timer));
+        if (!until || t < *until) until = t;
+      }
+      if (streamDue) {
+        auto t = steady_clock::time_point(microseconds(*streamDue));
         if (!until || t < *until) until = t;
       }
       if (!until) {
@@ -230,6 +238,7 @@ bool WaitAndDispatch(int timeoutMs) {
       }
     }
   }
+  detail::EndOwnerWait();
   return detail::DispatchWaiting();
 }
 
@@ -261,6 +270,14 @@ bool KillTimer(HWND hwnd, uintptr_t id) {
 }
 
 namespace detail {
+
+std::optional<std::thread::id> WindowOwner(HWND hwnd) {
+  auto& s = State();
+  std::lock_guard lock(s.lock);
+  Window* w = Find(s, hwnd);
+  if (!w) return std::nullopt;
+  return w->owner;
+}
 
 std::optional<int64_t> NextTimerDue() {
   auto& s = State();

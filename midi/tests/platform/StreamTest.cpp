@@ -1,9 +1,10 @@
 // Output streams through the multimedia calls, on the virtual clock with a
-// capture device (one test runs on the real clock).
+// capture device (two tests run on the real clock).
 #include <chrono>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "StreamSupport.h"
 
@@ -380,6 +381,28 @@ TEST(PlatformStream, RealTimeStreamPlaysAndNotifies) {
   ASSERT_EQ(Done().size(), 1u);
   EXPECT_EQ(Done()[0].lParam, b.Address());
   EXPECT_EQ(env.device->Messages(), (std::vector<uint32_t>{0x90, 0x80}));
+  env.Close(h);
+}
+
+// While the window's thread waits in its message loop it plays the stream
+// itself; when it is busy elsewhere, the driver thread plays in its place.
+// (Bounded waits only: nothing here depends on how quick either is.)
+TEST(PlatformStream, DriverPlaysWhileTheWindowThreadIsBusy) {
+  ASSERT_FALSE(mm::clock::IsVirtual());
+  StreamEnv env;
+  auto h = env.Open();
+  env.SetTempo(h, 24000);  // 1 ms a tick
+  Buffer first({{0, 0, 0x90}, {5, 0, 0x80}}), second({{20, 0, 0x91}});
+  Feed() = {&second};
+  env.Queue(h, first);
+  mm::midiStreamRestart(h);
+  auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (Done().empty() && std::chrono::steady_clock::now() < limit) mm::WaitAndDispatch(100);
+  ASSERT_EQ(Done().size(), 1u) << "the first buffer was played and the second queued from the loop";
+  // Busy: no message loop for far longer than the second buffer needs.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(env.device->Messages(), (std::vector<uint32_t>{0x90, 0x80, 0x91}));
+  while (Done().size() < 2 && std::chrono::steady_clock::now() < limit) mm::WaitAndDispatch(100);
   env.Close(h);
 }
 
