@@ -1,10 +1,13 @@
 // Output streams over the devices of the registry. Each open stream has a
-// StreamCore under its own lock. A stream opened on the real clock has one
-// driver thread that sleeps until the core's next due time and is woken by
-// new buffers, restart, tempo changes and close; a stream opened on the
-// virtual clock is run by the clock itself (see clock.h). The driver only
-// touches the core under its lock, sends to the device and posts messages;
-// it never calls client code.
+// StreamCore under its own lock. A stream opened on the real clock is
+// played at its due times by the thread that owns its callback window while
+// that thread waits in its message loop, and otherwise by a driver thread of
+// its own that sleeps on an alarm at the next due time (a little later when
+// the owner plays, so that it only stands in for a busy owner). Whatever is
+// due when a call returns has been played by the calling thread. A stream
+// opened on the virtual clock is run by the clock itself (see clock.h).
+// Streams only touch the core under its lock, send to the device and post
+// messages; they never call client code.
 #include "mmsystem.h"
 
 #include <algorithm>

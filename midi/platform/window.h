@@ -44,7 +44,9 @@ void PumpMessages();
 
 // The client's message loop: waits until a message for the calling thread's
 // windows arrives (or timeoutMs passes; negative = no limit), dispatches
-// what is waiting and returns whether anything was dispatched.
+// what is waiting and returns whether anything was dispatched. While it
+// waits it also plays, at their due times, the real-time output streams that
+// notify the calling thread's windows, so a waiting loop keeps them exact.
 bool WaitAndDispatch(int timeoutMs = -1);
 
 // A timer posts WM_TIMER with its id to the window every elapseMs on the
