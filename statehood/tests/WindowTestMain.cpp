@@ -68,7 +68,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no screen description %s\n", qPrintable(screen));
     return 2;
   }
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+  // The screen under test is always the offscreen one described above, also
+  // when the environment names the offscreen platform already (scripts/test
+  // does, for every Qt program it runs).
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (platform.isEmpty() || platform == "offscreen") {
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).toLocal8Bit());
   }
   qputenv("QT_ENABLE_HIGHDPI_SCALING", statehood::TestQtScaling() ? "1" : "0");
