@@ -9,9 +9,16 @@
 namespace mm {
 
 using MMRESULT = uint32_t;
+#if defined(_WIN32)
+// The system's handles, carried as integers of pointer width (win32/).
+using HMIDISTRM = uintptr_t;
+using HMIDIOUT = uintptr_t;
+using HWND = uintptr_t;
+#else
 using HMIDISTRM = uint32_t;  // stream handle; also usable where an HMIDIOUT is asked for
 using HMIDIOUT = uint32_t;
 using HWND = uint32_t;       // a message window (see window.h)
+#endif
 
 // Result codes.
 constexpr MMRESULT MMSYSERR_NOERROR = 0;
@@ -65,6 +72,23 @@ struct MIDIEVENT {
 };
 static_assert(sizeof(MIDIEVENT) == 12);
 
+#if defined(_WIN32)
+// The system's own layout, byte-packed, which the library reads and writes
+// in place (checked against the system header in win32/).
+#pragma pack(push, 1)
+struct MIDIHDR {
+  char* lpData;
+  uint32_t dwBufferLength;
+  uint32_t dwBytesRecorded;
+  uintptr_t dwUser;
+  uint32_t dwFlags;
+  MIDIHDR* lpNext;
+  uintptr_t reserved;
+  uint32_t dwOffset;
+  uintptr_t dwReserved[8];
+};
+#pragma pack(pop)
+#else
 struct MIDIHDR {
   char* lpData;
   uint32_t dwBufferLength;
@@ -76,6 +100,7 @@ struct MIDIHDR {
   uint32_t dwOffset;
   uintptr_t dwReserved[5];
 };
+#endif
 
 struct MMTIME {
   uint32_t wType;
