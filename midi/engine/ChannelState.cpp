@@ -25,7 +25,8 @@ constexpr int kRpnMsb = 101;
 constexpr int kLastPlainController = 119;  // 120 and above are channel mode messages
 
 constexpr bool IsParameterController(int c) {
-  return c == kDataEntry || c == kDataEntryLsb || (c >= kDataIncrement && c <= kRpnMsb);
+  return c == kDataEntry || c == kDataEntryLsb || c == kDataIncrement || c == kDataDecrement ||
+         (c >= kNrpnLsb && c <= kRpnMsb);
 }
 
 // One registered or non-registered parameter with the data last written to it.
