@@ -1,0 +1,270 @@
+// A C++ client of Midi.dll as COM sees it, run under Wine after regsvr32:
+// creation by ProgID, calls by DISPID, by name and through the vtable, event
+// sinks through the connection point, errors with their numbers and texts,
+// ListDevices with nDevs passed the ways clients pass it.
+#include <olectl.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "EventRecorder.h"
+#include "MidiTypeLib.h"
+#include "TestSupport.h"
+
+namespace sonara::wintest {
+namespace {
+
+constexpr DISPID kListDevices = 0x60030015;
+constexpr DISPID kVolume = 0x68030010;
+constexpr DISPID kTitles = 0x68030004;
+constexpr DISPID kLyricText = 0x6803000D;
+constexpr DISPID kTimeLength = 0x68030003;
+constexpr DISPID kStatus = 0x68030001;
+constexpr DISPID kTranspose = 0x6803000B;
+constexpr DISPID kMuteChannel = 0x68030000;
+constexpr DISPID kOpenMidiFile = 0x60030024;
+
+// A karaoke song: a note on channel 2 under a "words" track with two titles
+// and two lines of lyrics.
+Bytes KaraokeSong() {
+  return Header(2, 480) + Track(Ev(0, {0x91, 60, 100}) + Ev(480, {0x81, 60, 0}) + Meta(0, 0x2F, "")) +
+         Track(Meta(0, 0x03, "Words") + Meta(0, 0x01, "@TMy Song") + Meta(0, 0x01, "@TThe Singer") +
+               Meta(100, 0x01, "\\Hel") + Meta(20, 0x01, "lo") + Meta(30, 0x01, "/world") + Meta(0, 0x2F, ""));
+}
+
+struct Client {
+  ComPtr<IDispatch> object;
+  ComPtr<IConnectionPoint> point;
+};
+
+ComPtr<EventRecorder> NewRecorder() {
+  ComPtr<EventRecorder> recorder;
+  recorder.Attach(new EventRecorder());
+  return recorder;
+}
+
+void CreationAndIdentity(Tally& t, Client& c) {
+  CLSID clsid{};
+  t.Expect(SUCCEEDED(::CLSIDFromProgID(L"Sonara.clsMidi", &clsid)) && clsid == CLSID_clsMidi,
+           "the ProgID names the class");
+  const HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                        reinterpret_cast<void**>(c.object.GetAddressOf()));
+  t.Expect(SUCCEEDED(hr) && c.object, "CoCreateInstance by ProgID: " + HResultText(hr));
+  if (!c.object) return;
+
+  ComPtr<_clsMidi> dual;
+  t.Expect(SUCCEEDED(c.object.As(&dual)), "the object answers for _clsMidi");
+  ComPtr<IProvideClassInfo2> classInfo;
+  GUID source{};
+  t.Expect(SUCCEEDED(c.object.As(&classInfo)) &&
+               SUCCEEDED(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source)) && source == DIID___clsMidi,
+           "IProvideClassInfo2 names __clsMidi as the default source");
+  ComPtr<ITypeInfo> coclass;
+  TYPEATTR* attr = nullptr;
+  if (classInfo && SUCCEEDED(classInfo->GetClassInfo(&coclass)) && SUCCEEDED(coclass->GetTypeAttr(&attr))) {
+    t.Expect(attr->guid == CLSID_clsMidi && attr->typekind == TKIND_COCLASS, "GetClassInfo describes clsMidi");
+    t.Expect((attr->wTypeFlags & (TYPEFLAG_FCANCREATE | TYPEFLAG_FAPPOBJECT)) ==
+                 (TYPEFLAG_FCANCREATE | TYPEFLAG_FAPPOBJECT),
+             "the coclass is creatable and an application object");
+    coclass->ReleaseTypeAttr(attr);
+  } else {
+    t.Expect(false, "GetClassInfo");
+  }
+  ComPtr<ISupportErrorInfo> errors;
+  t.Expect(SUCCEEDED(c.object.As(&errors)) && errors->InterfaceSupportsErrorInfo(IID__clsMidi) == S_OK,
+           "ISupportErrorInfo covers _clsMidi");
+
+  // A new object's status is 6, by DISPID and by name in any case.
+  t.ExpectEq(Call(c.object.Get(), kStatus, DISPATCH_PROPERTYGET).value.AsLong(), 6L, "Status of a new object");
+  t.ExpectEq(IdOfName(c.object.Get(), "sTaTuS"), kStatus, "GetIDsOfNames ignores case");
+  t.ExpectEq(IdOfName(c.object.Get(), "NoSuchMember"), static_cast<DISPID>(DISPID_UNKNOWN), "an unknown name");
+}
+
+void Connect(Tally& t, Client& c, ComPtr<EventRecorder>& first, ComPtr<EventRecorder>& second, DWORD& firstCookie,
+             DWORD& secondCookie) {
+  ComPtr<IConnectionPointContainer> container;
+  t.Expect(SUCCEEDED(c.object.As(&container)), "the object is a connection point container");
+  if (!container) return;
+  ComPtr<IConnectionPoint> wrong;
+  t.ExpectEq(container->FindConnectionPoint(IID_IDispatch, &wrong), CONNECT_E_NOCONNECTION,
+             "no connection point for another interface");
+  t.Expect(SUCCEEDED(container->FindConnectionPoint(DIID___clsMidi, &c.point)), "the connection point of __clsMidi");
+  if (!c.point) return;
+  IID iid{};
+  t.Expect(SUCCEEDED(c.point->GetConnectionInterface(&iid)) && iid == DIID___clsMidi, "its interface");
+  t.Expect(SUCCEEDED(c.point->Advise(first.Get(), &firstCookie)) && firstCookie != 0, "the first sink connects");
+  t.Expect(SUCCEEDED(c.point->Advise(second.Get(), &secondCookie)) && secondCookie != 0 && secondCookie != firstCookie,
+           "a second sink connects with its own cookie");
+}
+
+void LoadASong(Tally& t, Client& c, EventRecorder& first, EventRecorder& second) {
+  const std::string path = WriteTempFile("sonara-karaoke.mid", KaraokeSong());
+  const CallResult open = Call(c.object.Get(), kOpenMidiFile, DISPATCH_METHOD, Args(Value::Text(path)));
+  t.Expect(SUCCEEDED(open.hr), "OpenMidiFile by DISPID: " + HResultText(open.hr));
+
+  t.ExpectEq(Call(c.object.Get(), kStatus, DISPATCH_PROPERTYGET).value.AsLong(), 5L, "Status after loading");
+  t.ExpectEq(Call(c.object.Get(), kTimeLength, DISPATCH_PROPERTYGET).value.AsLong(), 480L, "TimeLength in ticks");
+  t.ExpectEq(Call(c.object.Get(), kTitles, DISPATCH_PROPERTYGET, Args(Value::I2(0))).value.AsText(),
+             std::string("My Song"), "Titles(0)");
+  t.ExpectEq(Call(c.object.Get(), IdOfName(c.object.Get(), "Titles"), DISPATCH_PROPERTYGET, Args(Value::I2(1)))
+                 .value.AsText(),
+             std::string("The Singer"), "Titles(1) by name");
+  t.ExpectEq(Call(c.object.Get(), kLyricText, DISPATCH_PROPERTYGET).value.AsText(),
+             std::string("\r\nHello\r\nworld\r\n"), "LyricText");
+
+  // The load's events, in order: the reset of the per-song settings, the
+  // four announcements of each channel, then the status and the song's info.
+  const auto& lines = first.lines;
+  t.Expect(!lines.empty() && lines.front().rfind("MasterVolumeChange(", 0) == 0, "the load begins with the master volume");
+  const std::vector<std::string> reset{"TransposeChange(0)", "VelocityChange(0)", "Progress(0, \"00:00:00\")",
+                                       "Status(0, \"Stopped\")", "TextKar(\"\", -1, \"\", \"\")"};
+  t.Expect(lines.size() > reset.size() && std::equal(reset.begin(), reset.end(), lines.begin() + 1),
+           "then the reset events in order");
+  t.ExpectEq(first.Named("VolumeChange").size(), size_t{32}, "VolumeChange: reset and song value of 16 channels");
+  t.ExpectEq(first.Named("ChannelMuteChange").size(), size_t{32}, "ChannelMuteChange likewise");
+  t.Expect(std::find(lines.begin(), lines.end(), "InstrumentChange(1, 0, \"Acoustic Grand\")") != lines.end(),
+           "the song's instrument on channel 2 with its name");
+  t.Expect(std::find(lines.begin(), lines.end(), "ChannelMuteChange(1, 0)") != lines.end(),
+           "the channel the song uses is not muted");
+  t.Expect(lines.size() >= 2 && lines[lines.size() - 2] == "Status(5, \"File Open\")" &&
+               lines.back().rfind("MidiInfo(\"", 0) == 0 && lines.back().find("\"4/4\")") != std::string::npos,
+           "the load ends with Status 5 and MidiInfo");
+  t.Expect(first.wrongTypes.empty(), "every event argument has its interface type" +
+                                         (first.wrongTypes.empty() ? "" : ": " + first.wrongTypes.front()));
+  t.Expect(first.lines == second.lines, "both sinks hear the same events");
+}
+
+void PropertiesAndEvents(Tally& t, Client& c, EventRecorder& first) {
+  const size_t before = first.lines.size();
+  t.Expect(SUCCEEDED(Call(c.object.Get(), kVolume, DISPATCH_PROPERTYPUT, Args(Value::I2(3), Value::I2(100))).hr),
+           "Volume(3) = 100");
+  t.ExpectEq(Call(c.object.Get(), kVolume, DISPATCH_PROPERTYGET, Args(Value::I2(3))).value.AsLong(), 100L,
+             "Volume(3) reads back");
+  // A script passes numbers as 32-bit: the type library converts them.
+  t.Expect(SUCCEEDED(Call(c.object.Get(), kMuteChannel, DISPATCH_PROPERTYPUT, Args(Value::I4(4), Value::Bool(true))).hr),
+           "MuteChannel(4) = True with a 32-bit channel");
+  t.ExpectEq(Call(c.object.Get(), kMuteChannel, DISPATCH_PROPERTYGET, Args(Value::I2(4))).value.AsLong(), -1L,
+             "MuteChannel(4) reads back True");
+  t.ExpectEq(first.lines.size(), before, "setting Volume and MuteChannel raises nothing");
+  t.Expect(SUCCEEDED(Call(c.object.Get(), kTranspose, DISPATCH_PROPERTYPUT, Args(Value::I2(-2))).hr), "Transpose = -2");
+  t.Expect(first.lines.size() == before + 1 && first.lines.back() == "TransposeChange(-2)",
+           "Transpose raises TransposeChange");
+
+  // Early bound, through the vtable.
+  ComPtr<_clsMidi> dual;
+  short volume = 0;
+  if (SUCCEEDED(c.object.As(&dual))) {
+    t.Expect(SUCCEEDED(dual->put_Volume(5, 77)) && SUCCEEDED(dual->get_Volume(5, &volume)) && volume == 77,
+             "Volume through the vtable");
+  }
+}
+
+void Errors(Tally& t, Client& c) {
+  struct Case {
+    const char* what;
+    DISPID id;
+    WORD flags;
+    short argument;
+    SCODE scode;
+    const char* description;
+  };
+  const Case cases[] = {
+      {"Volume(16): no such channel", kVolume, DISPATCH_PROPERTYGET, 16, static_cast<SCODE>(0x800A0009),
+       "Subscript out of range"},
+      {"Titles(3): no such title", kTitles, DISPATCH_PROPERTYGET, 3, static_cast<SCODE>(0x800A0009),
+       "Subscript out of range"},
+  };
+  for (const Case& k : cases) {
+    const CallResult r = Call(c.object.Get(), k.id, k.flags, Args(Value::I2(k.argument)));
+    t.ExpectEq(r.hr, DISP_E_EXCEPTION, std::string(k.what) + ": Invoke fails with an exception");
+    t.ExpectEq(r.scode, k.scode, std::string(k.what) + ": error number");
+    t.ExpectEq(r.description, std::string(k.description), std::string(k.what) + ": description");
+  }
+
+  ComPtr<_clsMidi> dual;
+  if (FAILED(c.object.As(&dual))) return;
+  short value = 0;
+  t.ExpectEq(dual->get_Volume(-1, &value), static_cast<HRESULT>(0x800A0009), "vtable call: the failing HRESULT");
+  ComPtr<IErrorInfo> info;
+  BSTR description = nullptr;
+  t.Expect(::GetErrorInfo(0, &info) == S_OK && info && SUCCEEDED(info->GetDescription(&description)) &&
+               Utf8(description) == "Subscript out of range",
+           "vtable call: the error information");
+  ::SysFreeString(description);
+}
+
+void Devices(Tally& t, Client& c) {
+  // A script variable: a reference to a VARIANT holding a 32-bit number.
+  VARIANT variable;
+  ::VariantInit(&variable);
+  V_VT(&variable) = VT_I4;
+  V_I4(&variable) = 99;
+  Value byVariant;
+  V_VT(byVariant.get()) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(byVariant.get()) = &variable;
+  CallResult r = Call(c.object.Get(), kListDevices, DISPATCH_METHOD, Args(std::move(byVariant)));
+  t.Expect(SUCCEEDED(r.hr), "ListDevices with nDevs as a VARIANT reference: " + HResultText(r.hr));
+  t.Expect(V_VT(&variable) == VT_I2, "nDevs comes back as a 16-bit number");
+  const long devices = V_VT(&variable) == VT_I2 ? V_I2(&variable) : -1;
+  t.Expect(V_VT(r.value.get()) == VT_DISPATCH && V_DISPATCH(r.value.get()) != nullptr, "a collection comes back");
+  if (V_VT(r.value.get()) == VT_DISPATCH && V_DISPATCH(r.value.get())) {
+    IDispatch* list = V_DISPATCH(r.value.get());
+    t.ExpectEq(Call(list, IdOfName(list, "Count"), DISPATCH_PROPERTYGET).value.AsLong(), devices,
+               "the collection counts the devices nDevs counts");
+    const CallResult outside = Call(list, DISPID_VALUE, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                                    Args(Value::I4(devices + 1)));
+    t.ExpectEq(outside.scode, static_cast<SCODE>(0x800A0009), "an item past the end: error 9");
+  }
+
+  // A reference to a 16-bit number, and a constant.
+  short count = 7;
+  Value byShort;
+  V_VT(byShort.get()) = VT_BYREF | VT_I2;
+  V_I2REF(byShort.get()) = &count;
+  r = Call(c.object.Get(), kListDevices, DISPATCH_METHOD, Args(std::move(byShort)));
+  t.Expect(SUCCEEDED(r.hr) && count == devices, "ListDevices with nDevs as a 16-bit reference");
+  r = Call(c.object.Get(), kListDevices, DISPATCH_METHOD, Args(Value::I4(0)));
+  t.Expect(SUCCEEDED(r.hr) && V_VT(r.value.get()) == VT_DISPATCH, "ListDevices with nDevs as a constant");
+}
+
+void Disconnect(Tally& t, Client& c, EventRecorder& first, EventRecorder& second, DWORD firstCookie) {
+  t.Expect(c.point && SUCCEEDED(c.point->Unadvise(firstCookie)), "the first sink disconnects");
+  if (!c.point) return;
+  t.ExpectEq(c.point->Unadvise(firstCookie), CONNECT_E_NOCONNECTION, "a second Unadvise with that cookie");
+  const size_t firstBefore = first.lines.size();
+  const size_t secondBefore = second.lines.size();
+  Call(c.object.Get(), kTranspose, DISPATCH_PROPERTYPUT, Args(Value::I2(1)));
+  t.Expect(first.lines.size() == firstBefore && second.lines.size() == secondBefore + 1,
+           "only the connected sink hears the next event");
+}
+
+}  // namespace
+}  // namespace sonara::wintest
+
+int main() {
+  using namespace sonara::wintest;
+  Tally t;
+  if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+    std::printf("CoInitializeEx failed\n");
+    return 2;
+  }
+  {
+    Client c;
+    auto first = NewRecorder();
+    auto second = NewRecorder();
+    DWORD firstCookie = 0;
+    DWORD secondCookie = 0;
+    CreationAndIdentity(t, c);
+    if (c.object) {
+      Connect(t, c, first, second, firstCookie, secondCookie);
+      LoadASong(t, c, *first.Get(), *second.Get());
+      PropertiesAndEvents(t, c, *first.Get());
+      Errors(t, c);
+      Devices(t, c);
+      Disconnect(t, c, *first.Get(), *second.Get(), firstCookie);
+      if (c.point) c.point->Unadvise(secondCookie);
+    }
+  }
+  ::CoUninitialize();
+  return t.Finish();
+}
