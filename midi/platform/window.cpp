@@ -188,13 +188,16 @@ LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 
 bool PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto& s = State();
+  bool toOtherThread = false;
   {
     std::lock_guard lock(s.lock);
     Window* w = Find(s, hwnd);
     if (!w) return false;
     s.queues[w->owner].push_back(Message{hwnd, msg, wParam, lParam});
+    toOtherThread = w->owner != std::this_thread::get_id();
   }
-  s.posted.notify_all();
+  // A thread posting to its own window is awake: nobody needs waking.
+  if (toOtherThread) s.posted.notify_all();
   return true;
 }
 
