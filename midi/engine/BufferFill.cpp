@@ -35,7 +35,7 @@ class GroupFill {
       if (auto player = modMidi.ActivePlayer) player->FireTextKar(r.LyricIndex);
       if (Abandoned()) return false;
     }
-    mm::MIDIEVENT& e = events_.emplace_back(mm::MIDIEVENT{FirstDelta(index, k), 0, 0});
+    mm::MIDIEVENT& e = events_.emplace_back(mm::MIDIEVENT{DeltaFor(index, k), 0, 0});
     if (IsTempoRecord(r.Message)) {
       e.dwEvent = (mm::MEVT_TEMPO << 24) | StreamTempoEventValue(TempoRecordValue(r.Message));
       return true;
@@ -67,7 +67,7 @@ class GroupFill {
  private:
   // The first group of a start waits from the start position; every later
   // group waits its delta after the group before.
-  uint32_t FirstDelta(int32_t index, int32_t k) const {
+  uint32_t DeltaFor(int32_t index, int32_t k) const {
     if (k > 0) return 0;
     const int64_t delta = modMidi.BufferEventCount == 0
                               ? int64_t{modMidi.Timeline[index].AbsTick} - modMidi.PositionBase
