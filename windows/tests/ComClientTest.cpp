@@ -63,9 +63,8 @@ void CreationAndIdentity(Tally& t, Client& c) {
   TYPEATTR* attr = nullptr;
   if (classInfo && SUCCEEDED(classInfo->GetClassInfo(&coclass)) && SUCCEEDED(coclass->GetTypeAttr(&attr))) {
     t.Expect(attr->guid == CLSID_clsMidi && attr->typekind == TKIND_COCLASS, "GetClassInfo describes clsMidi");
-    t.Expect((attr->wTypeFlags & (TYPEFLAG_FCANCREATE | TYPEFLAG_FAPPOBJECT)) ==
-                 (TYPEFLAG_FCANCREATE | TYPEFLAG_FAPPOBJECT),
-             "the coclass is creatable and an application object");
+    constexpr WORD kFlags = TYPEFLAG_FCANCREATE | TYPEFLAG_FAPPOBJECT | TYPEFLAG_FPREDECLID;
+    t.Expect((attr->wTypeFlags & kFlags) == kFlags, "the coclass is creatable, an application object, pre-declared");
     coclass->ReleaseTypeAttr(attr);
   } else {
     t.Expect(false, "GetClassInfo");
