@@ -37,13 +37,16 @@ class RefCounted {
   ModuleReference module_;
 };
 
-// A new object of type T with its first reference in `out`; E_OUTOFMEMORY
-// when it cannot be made.
+// A new object of type T with its one reference in `out`; E_OUTOFMEMORY
+// when it cannot be made. (mingw-w64's ComPtr::Attach adds a reference of
+// its own, so the creation's reference is handed over by assignment and
+// then released.)
 template <class T, class... Args>
 HRESULT New(ComPtr<T>& out, Args&&... args) noexcept {
   T* object = new (std::nothrow) T(std::forward<Args>(args)...);
   if (object == nullptr) return E_OUTOFMEMORY;
-  out.Attach(object);
+  out = object;
+  object->Release();
   return S_OK;
 }
 

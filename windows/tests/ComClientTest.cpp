@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "Adopt.h"
 #include "EventRecorder.h"
 #include "MidiTypeLib.h"
 #include "TestSupport.h"
@@ -38,8 +39,7 @@ struct Client {
 };
 
 ComPtr<EventRecorder> NewRecorder() {
-  ComPtr<EventRecorder> recorder;
-  recorder.Attach(new EventRecorder());
+  ComPtr<EventRecorder> recorder = Adopt(new EventRecorder());
   return recorder;
 }
 

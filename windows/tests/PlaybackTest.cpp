@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "Adopt.h"
 #include "EventRecorder.h"
 #include "MidiTypeLib.h"
 #include "TestSupport.h"
@@ -56,6 +57,100 @@ bool PumpUntil(const EventRecorder& recorder, const std::string& line, DWORD tim
   return std::find(recorder.lines.begin(), recorder.lines.end(), line) != recorder.lines.end();
 }
 
+// An object of the client with a recording sink connected to it.
+struct Listener {
+  ComPtr<IDispatch> object;
+  ComPtr<IConnectionPoint> point;
+  ComPtr<EventRecorder> recorder;
+  DWORD cookie = 0;
+
+  // Lets go of the object without disconnecting the sink, as a client that
+  // simply drops its last reference does.
+  void Drop() {
+    point.Reset();
+    object.Reset();
+  }
+  size_t Count(const std::string& line) const {
+    return static_cast<size_t>(std::count(recorder->lines.begin(), recorder->lines.end(), line));
+  }
+};
+
+Listener NewListener(Tally& t, const std::string& what) {
+  Listener l;
+  l.recorder = Adopt(new EventRecorder());
+  ComPtr<IConnectionPointContainer> container;
+  const HRESULT hr = ::CoCreateInstance(CLSID_clsMidi, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                        reinterpret_cast<void**>(l.object.GetAddressOf()));
+  t.Expect(SUCCEEDED(hr) && SUCCEEDED(l.object.As(&container)) &&
+               SUCCEEDED(container->FindConnectionPoint(DIID___clsMidi, &l.point)) &&
+               SUCCEEDED(l.point->Advise(l.recorder.Get(), &l.cookie)),
+           what + ": created with a sink connected");
+  return l;
+}
+
+size_t NotesOn(const EventRecorder& r) {
+  size_t n = 0;
+  for (const auto& line : r.Named("NotesPlaying")) n += line.find(", -1)") != std::string::npos;
+  return n;
+}
+
+void Pump(DWORD ms) {
+  EventRecorder none;
+  PumpUntil(none, "never", ms);
+}
+
+// Playback started through the first of two objects: the member's own
+// events reach the first object's sinks, the events of the module code
+// (notes, the stop at the end) the newest object's.
+void TwoObjects(Tally& t, const std::string& song, ClearCaptureFn clear) {
+  Listener first = NewListener(t, "first object");
+  Listener second = NewListener(t, "second object");
+  if (!first.object || !second.object) return;
+  Call(first.object.Get(), kOpenMidiFile, DISPATCH_METHOD, Args(Value::Text(song)));
+  Call(first.object.Get(), kSetDevice, DISPATCH_PROPERTYPUT, Args(Value::I2(-1)));
+  clear();
+  first.recorder->lines.clear();
+  second.recorder->lines.clear();
+  t.Expect(SUCCEEDED(Call(first.object.Get(), kPlayMidi, DISPATCH_METHOD).hr), "two objects: play through the first");
+  t.Expect(PumpUntil(*second.recorder.Get(), "Status(0, \"Stopped\")", 10000),
+           "two objects: the stop at the end reaches the newest object");
+  t.ExpectEq(first.Count("Status(1, \"Playing\")"), size_t{1}, "two objects: Playing reaches the first object");
+  t.ExpectEq(second.Count("Status(1, \"Playing\")"), size_t{0}, "two objects: ... and not the second");
+  t.ExpectEq(NotesOn(*second.recorder.Get()), size_t{3}, "two objects: the notes reach the newest object");
+  t.ExpectEq(NotesOn(*first.recorder.Get()), size_t{0}, "two objects: ... and not the first");
+  first.point->Unadvise(first.cookie);
+  second.point->Unadvise(second.cookie);
+}
+
+// The newest object outlives its client's last reference: the music goes on
+// and the sinks still hear it, until the next object is created, which ends
+// the old one and with it the playback.
+void ReleaseWhilePlaying(Tally& t, const std::string& song, ReadCaptureFn read, ClearCaptureFn clear) {
+  Listener old = NewListener(t, "released object");
+  if (!old.object) return;
+  Call(old.object.Get(), kOpenMidiFile, DISPATCH_METHOD, Args(Value::Text(song)));
+  Call(old.object.Get(), kSetDevice, DISPATCH_PROPERTYPUT, Args(Value::I2(-1)));
+  clear();
+  t.Expect(SUCCEEDED(Call(old.object.Get(), kPlayMidi, DISPATCH_METHOD).hr), "released object: play");
+  old.Drop();
+  Pump(350);  // past the second note
+  const auto heard = ReadCapture(read);
+  t.ExpectEq(static_cast<size_t>(std::count_if(heard.begin(), heard.end(), IsNoteOn)), size_t{2},
+             "released object: the music goes on");
+  // Notes are announced as they are queued, a group ahead of their time.
+  t.Expect(NotesOn(*old.recorder.Get()) >= 2, "released object: its sink still hears the notes");
+  old.recorder->lines.clear();
+
+  Listener next = NewListener(t, "next object");
+  t.ExpectEq(old.Count("Status(0, \"Stopped\")"), size_t{1}, "next object: the old one stops as it ends");
+  t.ExpectEq(Call(next.object.Get(), kStatus, DISPATCH_PROPERTYGET).value.AsLong(), 6L, "next object: status 6");
+  Pump(600);  // past where the third note was due
+  const auto after = ReadCapture(read);
+  t.ExpectEq(static_cast<size_t>(std::count_if(after.begin(), after.end(), IsNoteOn)), size_t{2},
+             "next object: the third note never sounds");
+  if (next.point) next.point->Unadvise(next.cookie);
+}
+
 void PlayThreeNotes(Tally& t, ReadCaptureFn read, ClearCaptureFn clear) {
   ComPtr<IDispatch> object;
   HRESULT hr = ::CoCreateInstance(CLSID_clsMidi, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
@@ -64,8 +159,7 @@ void PlayThreeNotes(Tally& t, ReadCaptureFn read, ClearCaptureFn clear) {
   if (FAILED(hr)) return;
   ComPtr<IConnectionPointContainer> container;
   ComPtr<IConnectionPoint> point;
-  ComPtr<EventRecorder> recorder;
-  recorder.Attach(new EventRecorder());
+  ComPtr<EventRecorder> recorder = Adopt(new EventRecorder());
   DWORD cookie = 0;
   t.Expect(SUCCEEDED(object.As(&container)) && SUCCEEDED(container->FindConnectionPoint(DIID___clsMidi, &point)) &&
                SUCCEEDED(point->Advise(recorder.Get(), &cookie)),
@@ -134,7 +228,12 @@ int main() {
     auto clear = reinterpret_cast<ClearCaptureFn>(
         reinterpret_cast<void*>(driver ? ::GetProcAddress(driver, "SonaraClearCapture") : nullptr));
     t.Expect(read && clear, "the capture driver is loaded as midimap.dll");
-    if (read && clear) PlayThreeNotes(t, read, clear);
+    if (read && clear) {
+      PlayThreeNotes(t, read, clear);
+      const std::string song = WriteTempFile("sonara-three-notes.mid", ThreeNotes());
+      TwoObjects(t, song, clear);
+      ReleaseWhilePlaying(t, song, read, clear);
+    }
   }
   ::CoUninitialize();
   return t.Finish();

@@ -1,5 +1,7 @@
 #include "ScriptEventSink.h"
 
+#include "Adopt.h"
+
 namespace sonara::wintest {
 namespace {
 
@@ -75,8 +77,7 @@ bool EventConnection::Connect(IDispatch* source, ComPtr<IDispatch> script, const
       FAILED(container->FindConnectionPoint(eventsId, &point_))) {
     return false;
   }
-  ComPtr<ScriptEventSink> sink;
-  sink.Attach(new ScriptEventSink(std::move(script), prefix, std::move(events), eventsId));
+  ComPtr<ScriptEventSink> sink = Adopt(new ScriptEventSink(std::move(script), prefix, std::move(events), eventsId));
   if (FAILED(point_->Advise(sink.Get(), &cookie_))) {
     point_.Reset();
     return false;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "Adopt.h"
 #include "HostObject.h"
 
 namespace sonara::wintest {
@@ -112,15 +113,13 @@ int Run(const std::wstring& code, std::vector<std::wstring> arguments) {
     std::printf("script host: no VBScript engine (0x%08lX)\n", static_cast<unsigned long>(hr));
     return 3;
   }
-  ComPtr<HostObject> host;
   IActiveScript* rawEngine = engine.Get();
-  host.Attach(new HostObject(std::move(arguments), [rawEngine] {
+  ComPtr<HostObject> host = Adopt(new HostObject(std::move(arguments), [rawEngine] {
     ComPtr<IDispatch> script;
     rawEngine->GetScriptDispatch(nullptr, &script);
     return script;
   }));
-  ComPtr<Site> site;
-  site.Attach(new Site(host));
+  ComPtr<Site> site = Adopt(new Site(host));
 
   EXCEPINFO exception{};
   const bool ran = SUCCEEDED(engine->SetScriptSite(site.Get())) && SUCCEEDED(parser->InitNew()) &&
