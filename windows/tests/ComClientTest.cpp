@@ -237,6 +237,25 @@ void Disconnect(Tally& t, Client& c, EventRecorder& first, EventRecorder& second
            "only the connected sink hears the next event");
 }
 
+// The newest object lives on after its client lets it go, with the hidden
+// window and the stream of the component: the DLL must stay loaded.
+void Unloading(Tally& t) {
+  HMODULE dll = ::GetModuleHandleW(L"Midi.dll");
+  using CanUnload = HRESULT(STDAPICALLTYPE*)();
+  auto canUnload = reinterpret_cast<CanUnload>(
+      reinterpret_cast<void*>(dll ? ::GetProcAddress(dll, "DllCanUnloadNow") : nullptr));
+  t.Expect(canUnload != nullptr, "DllCanUnloadNow is exported");
+  if (!canUnload) return;
+  t.ExpectEq(canUnload(), S_FALSE, "DllCanUnloadNow: not while the newest object lives on");
+  ::CoFreeUnusedLibrariesEx(0, 0);
+  ComPtr<IDispatch> again;
+  const HRESULT hr = ::CoCreateInstance(CLSID_clsMidi, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                        reinterpret_cast<void**>(again.GetAddressOf()));
+  t.Expect(SUCCEEDED(hr) && ::GetModuleHandleW(L"Midi.dll") == dll && again &&
+               Call(again.Get(), kStatus, DISPATCH_PROPERTYGET).value.AsLong() == 6,
+           "after CoFreeUnusedLibraries the DLL is still there and serves a new object");
+}
+
 }  // namespace
 }  // namespace sonara::wintest
 
@@ -264,6 +283,7 @@ int main() {
       if (c.point) c.point->Unadvise(secondCookie);
     }
   }
+  Unloading(t);
   ::CoUninitialize();
   return t.Finish();
 }
