@@ -34,6 +34,8 @@ class EventSinks final : public clsMidiEvents {
   DWORD Connect(Microsoft::WRL::ComPtr<IDispatch> sink);
   bool Disconnect(DWORD cookie);
   size_t Count() const noexcept { return sinks_.size(); }
+  // The connected sinks with their cookies, in the order they connected.
+  const std::vector<std::pair<DWORD, Microsoft::WRL::ComPtr<IDispatch>>>& Sinks() const noexcept { return sinks_; }
 
   void NotesPlaying(int16_t Channel, int16_t NoteValue, const std::string& NoteText, int16_t DrumsValue,
                     const std::string& DrumsText, int16_t NoteOn) override;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CollectionObject.h"
+#include "Enumerators.h"
 #include "Errors.h"
 #include "Teardown.h"
 #include "Text.h"
@@ -309,7 +310,13 @@ STDMETHODIMP MidiObject::OpenMidiFile(BSTR FileName) {
 STDMETHODIMP MidiObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
   if (points == nullptr) return E_POINTER;
   *points = nullptr;
-  return E_NOTIMPL;
+  return Guarded(IID_IConnectionPointContainer, [&] {
+    auto items = std::make_shared<ConnectionPointEnumerator::Items>();
+    items->emplace_back(&connectionPoint_);
+    ComPtr<ConnectionPointEnumerator> enumerator;
+    if (FAILED(New(enumerator, std::move(items)))) throw std::bad_alloc();
+    *points = enumerator.Detach();
+  });
 }
 
 STDMETHODIMP MidiObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
@@ -367,7 +374,13 @@ STDMETHODIMP MidiObject::EventConnectionPoint::Unadvise(DWORD cookie) {
 STDMETHODIMP MidiObject::EventConnectionPoint::EnumConnections(IEnumConnections** connections) {
   if (connections == nullptr) return E_POINTER;
   *connections = nullptr;
-  return E_NOTIMPL;
+  return Guarded(IID_IConnectionPoint, [&] {
+    auto items = std::make_shared<ConnectionEnumerator::Items>();
+    for (const auto& [cookie, sink] : owner_.sinks_->Sinks()) items->push_back(Connection{sink, cookie});
+    ComPtr<ConnectionEnumerator> enumerator;
+    if (FAILED(New(enumerator, std::move(items)))) throw std::bad_alloc();
+    *connections = enumerator.Detach();
+  });
 }
 
 // ---- IProvideClassInfo2, ISupportErrorInfo ----

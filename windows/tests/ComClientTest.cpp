@@ -94,6 +94,22 @@ void Connect(Tally& t, Client& c, ComPtr<EventRecorder>& first, ComPtr<EventReco
   t.Expect(SUCCEEDED(c.point->Advise(first.Get(), &firstCookie)) && firstCookie != 0, "the first sink connects");
   t.Expect(SUCCEEDED(c.point->Advise(second.Get(), &secondCookie)) && secondCookie != 0 && secondCookie != firstCookie,
            "a second sink connects with its own cookie");
+
+  // The enumerations: one connection point, and the two sinks with their cookies.
+  ComPtr<IEnumConnectionPoints> points;
+  IConnectionPoint* found[2] = {};
+  ULONG fetched = 0;
+  t.Expect(SUCCEEDED(container->EnumConnectionPoints(&points)) && points->Next(2, found, &fetched) == S_FALSE &&
+               fetched == 1 && found[0] == c.point.Get(),
+           "EnumConnectionPoints lists the one connection point");
+  if (found[0]) found[0]->Release();
+  ComPtr<IEnumConnections> connections;
+  CONNECTDATA data[3] = {};
+  fetched = 0;
+  t.Expect(SUCCEEDED(c.point->EnumConnections(&connections)) && connections->Next(3, data, &fetched) == S_FALSE &&
+               fetched == 2 && data[0].dwCookie == firstCookie && data[1].dwCookie == secondCookie,
+           "EnumConnections lists both sinks with their cookies");
+  for (ULONG i = 0; i < fetched; ++i) data[i].pUnk->Release();
 }
 
 void LoadASong(Tally& t, Client& c, EventRecorder& first, EventRecorder& second) {
