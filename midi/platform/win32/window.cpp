@@ -47,8 +47,10 @@ WNDPROC BoundProcedure(size_t slot) {
   return t.bound[slot];
 }
 
+// The system's types throughout: inside namespace mm, LRESULT and HWND name
+// the portable ones, which differ from the system's on 32-bit Windows.
 template <size_t Slot>
-LRESULT CALLBACK Trampoline(::HWND hwnd, ::UINT msg, ::WPARAM wParam, ::LPARAM lParam) {
+::LRESULT CALLBACK Trampoline(::HWND hwnd, ::UINT msg, ::WPARAM wParam, ::LPARAM lParam) {
   const WNDPROC proc = BoundProcedure(Slot);
   if (proc == nullptr) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
   return proc(reinterpret_cast<HWND>(hwnd), msg, wParam, lParam);
