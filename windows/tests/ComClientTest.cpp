@@ -253,6 +253,40 @@ void Disconnect(Tally& t, Client& c, EventRecorder& first, EventRecorder& second
            "only the connected sink hears the next event");
 }
 
+// The version resource of the DLL that the registry names.
+void VersionResource(Tally& t) {
+  HMODULE dll = ::GetModuleHandleW(L"Midi.dll");
+  wchar_t path[MAX_PATH] = {};
+  if (dll == nullptr || ::GetModuleFileNameW(dll, path, MAX_PATH) == 0) {
+    t.Expect(false, "Midi.dll is loaded");
+    return;
+  }
+  DWORD ignored = 0;
+  std::vector<BYTE> block(::GetFileVersionInfoSizeW(path, &ignored));
+  if (block.empty() || !::GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data())) {
+    t.Expect(false, "Midi.dll has a version resource");
+    return;
+  }
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT size = 0;
+  t.Expect(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &size) && fixed &&
+               fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0 &&
+               fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 0,
+           "file and product version 1.0.0.0");
+  const struct {
+    const wchar_t* name;
+    const char* value;
+  } strings[] = {{L"FileVersion", "1.00"},         {L"ProductVersion", "1.00"}, {L"InternalName", "Midi"},
+                 {L"OriginalFilename", "Midi.dll"}, {L"ProductName", "Sonara"},  {L"OLESelfRegister", ""}};
+  for (const auto& s : strings) {
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + s.name;
+    wchar_t* value = nullptr;
+    const bool found = ::VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &size);
+    t.ExpectEq(found ? Utf8(size ? value : L"") : std::string("(missing)"), std::string(s.value),
+               "version string " + Utf8(s.name));
+  }
+}
+
 // The newest object lives on after its client lets it go, with the hidden
 // window and the stream of the component: the DLL must stay loaded.
 void Unloading(Tally& t) {
@@ -299,6 +333,7 @@ int main() {
       if (c.point) c.point->Unadvise(secondCookie);
     }
   }
+  VersionResource(t);
   Unloading(t);
   ::CoUninitialize();
   return t.Finish();
