@@ -11,6 +11,7 @@
 #include "EventRecorder.h"
 #include "MidiTypeLib.h"
 #include "TestSupport.h"
+#include "TypeLibraryTable.h"
 
 namespace sonara::wintest {
 namespace {
@@ -253,6 +254,81 @@ void Disconnect(Tally& t, Client& c, EventRecorder& first, EventRecorder& second
            "only the connected sink hears the next event");
 }
 
+// The registered type library describes _clsMidi and __clsMidi exactly as
+// clients are compiled against them.
+void TypeLibrary(Tally& t) {
+  ComPtr<ITypeLib> lib;
+  HRESULT hr = ::LoadRegTypeLib(LIBID_Sonara, 1, 0, 0x0409, &lib);
+  t.Expect(SUCCEEDED(hr), "the type library Sonara 1.0 is registered: " + HResultText(hr));
+  if (FAILED(hr)) return;
+  BSTR libName = nullptr;
+  lib->GetDocumentation(-1, &libName, nullptr, nullptr, nullptr);
+  t.ExpectEq(Utf8(libName), std::string("Sonara"), "the library's name");
+  ::SysFreeString(libName);
+
+  ComPtr<ITypeInfo> dual;
+  ComPtr<ITypeInfo> info;
+  TYPEATTR* attr = nullptr;
+  if (FAILED(lib->GetTypeInfoOfGuid(IID__clsMidi, &dual)) || FAILED(dual->GetTypeAttr(&attr))) {
+    t.Expect(false, "_clsMidi is described");
+    return;
+  }
+  constexpr WORD kDualFlags = TYPEFLAG_FDUAL | TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE;
+  t.Expect((attr->wTypeFlags & kDualFlags) == kDualFlags,
+           "_clsMidi is dual, hidden and non-extensible: flags " + std::to_string(attr->wTypeFlags));
+  dual->ReleaseTypeAttr(attr);
+  // The interface itself (the dual's dispatch description is the other half).
+  HREFTYPE ref = 0;
+  if (FAILED(dual->GetRefTypeOfImplType(-1, &ref)) || FAILED(dual->GetRefTypeInfo(ref, &info)) ||
+      FAILED(info->GetTypeAttr(&attr))) {
+    info = dual;
+    info->GetTypeAttr(&attr);
+  }
+  const UINT count = attr->cFuncs;
+  // Automation-compatible: its vtable half is marked so.
+  t.Expect((attr->wTypeFlags & TYPEFLAG_FOLEAUTOMATION) != 0,
+           "_clsMidi is automation-compatible: flags " + std::to_string(attr->wTypeFlags));
+  info->ReleaseTypeAttr(attr);
+  t.ExpectEq(count, static_cast<UINT>(kMembers.size()), "_clsMidi has 37 members");
+  for (UINT i = 0; i < count && i < kMembers.size(); ++i) {
+    const ExpectedMember& m = kMembers[i];
+    FUNCDESC* f = nullptr;
+    if (FAILED(info->GetFuncDesc(i, &f))) continue;
+    BSTR name = nullptr;
+    UINT names = 0;
+    info->GetNames(f->memid, &name, 1, &names);
+    const std::string what = "member " + std::to_string(i + 1) + " " + Utf8(m.name);
+    bool params = f->cParams == m.paramCount;
+    for (int p = 0; params && p < f->cParams; ++p) params = f->lprgelemdescParam[p].tdesc.vt == m.params[p];
+    t.Expect(Utf8(name) == Utf8(m.name) && f->memid == m.id && f->invkind == m.kind && params &&
+                 f->oVft == static_cast<SHORT>((7 + i) * sizeof(void*)),
+             what + ": name, DISPID, kind, parameters and vtable slot");
+    ::SysFreeString(name);
+    info->ReleaseFuncDesc(f);
+  }
+
+  ComPtr<ITypeInfo> events;
+  if (FAILED(lib->GetTypeInfoOfGuid(DIID___clsMidi, &events)) || FAILED(events->GetTypeAttr(&attr))) {
+    t.Expect(false, "__clsMidi is described");
+    return;
+  }
+  t.Expect(attr->typekind == TKIND_DISPATCH && attr->cFuncs == kEvents.size(), "__clsMidi: a dispinterface of 13");
+  const UINT eventCount = attr->cFuncs;
+  events->ReleaseTypeAttr(attr);
+  for (UINT i = 0; i < eventCount && i < kEvents.size(); ++i) {
+    FUNCDESC* f = nullptr;
+    if (FAILED(events->GetFuncDesc(i, &f))) continue;
+    BSTR name = nullptr;
+    UINT names = 0;
+    events->GetNames(f->memid, &name, 1, &names);
+    t.Expect(Utf8(name) == Utf8(kEvents[i].name) && f->memid == static_cast<DISPID>(i + 1) &&
+                 f->cParams == kEvents[i].paramCount,
+             "event " + Utf8(kEvents[i].name) + ": name, DISPID " + std::to_string(i + 1) + " and parameters");
+    ::SysFreeString(name);
+    events->ReleaseFuncDesc(f);
+  }
+}
+
 // The version resource of the DLL that the registry names.
 void VersionResource(Tally& t) {
   HMODULE dll = ::GetModuleHandleW(L"Midi.dll");
@@ -333,6 +409,7 @@ int main() {
       if (c.point) c.point->Unadvise(secondCookie);
     }
   }
+  TypeLibrary(t);
   VersionResource(t);
   Unloading(t);
   ::CoUninitialize();
