@@ -4,36 +4,37 @@
 
 namespace sonara {
 
+size_t Utf8SequenceLength(std::span<const uint8_t> bytes, size_t i) noexcept {
+  const uint8_t b = bytes[i];
+  if (b < 0x80) return 1;
+  size_t extra = 0;
+  uint32_t cp = 0;
+  uint32_t min = 0;
+  if ((b & 0xE0) == 0xC0) {
+    extra = 1, cp = b & 0x1F, min = 0x80;
+  } else if ((b & 0xF0) == 0xE0) {
+    extra = 2, cp = b & 0x0F, min = 0x800;
+  } else if ((b & 0xF8) == 0xF0) {
+    extra = 3, cp = b & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (bytes.size() - i <= extra) return 0;
+  for (size_t k = 1; k <= extra; ++k) {
+    const uint8_t c = bytes[i + k];
+    if ((c & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (c & 0x3F);
+  }
+  // Overlong forms, surrogates and values beyond the last code point are not UTF-8.
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return extra + 1;
+}
+
 bool IsValidUtf8(std::span<const uint8_t> bytes) noexcept {
-  size_t i = 0;
-  const size_t n = bytes.size();
-  while (i < n) {
-    const uint8_t b = bytes[i];
-    if (b < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t extra = 0;
-    uint32_t cp = 0;
-    uint32_t min = 0;
-    if ((b & 0xE0) == 0xC0) {
-      extra = 1, cp = b & 0x1F, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      extra = 2, cp = b & 0x0F, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      extra = 3, cp = b & 0x07, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (n - i <= extra) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      const uint8_t c = bytes[i + k];
-      if ((c & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    // Overlong forms, surrogates and values beyond the last code point are not UTF-8.
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += extra + 1;
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t length = Utf8SequenceLength(bytes, i);
+    if (length == 0) return false;
+    i += length;
   }
   return true;
 }

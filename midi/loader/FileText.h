@@ -2,6 +2,7 @@
 // Windows-1252. Lengths and offsets of texts count characters (code points).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -9,6 +10,9 @@
 
 namespace sonara {
 
+// The length of the UTF-8 character that starts at bytes[i] (1 for ASCII),
+// or 0 when the bytes there are no valid UTF-8 character.
+size_t Utf8SequenceLength(std::span<const uint8_t> bytes, size_t i) noexcept;
 bool IsValidUtf8(std::span<const uint8_t> bytes) noexcept;
 // The text of the bytes as UTF-8.
 std::string DecodeFileText(std::span<const uint8_t> bytes);

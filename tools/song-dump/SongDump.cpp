@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdio>
+#include <span>
 
 #include "clsMidi.h"
+#include "loader/FileText.h"
 #include "loader/SongTiming.h"
 #include "mixer/GeneralMidiNames.h"
 
@@ -52,32 +54,6 @@ std::string Hex(const char* format, uint32_t value) {
   std::array<char, 16> text{};
   std::snprintf(text.data(), text.size(), format, value);
   return text.data();
-}
-
-// The length of the UTF-8 sequence that starts text at i, or 0 when the bytes
-// there are not one.
-size_t Utf8SequenceLength(std::string_view text, size_t i) {
-  const auto b = static_cast<uint8_t>(text[i]);
-  size_t extra = 0;
-  uint32_t cp = 0;
-  uint32_t min = 0;
-  if ((b & 0xE0) == 0xC0) {
-    extra = 1, cp = b & 0x1F, min = 0x80;
-  } else if ((b & 0xF0) == 0xE0) {
-    extra = 2, cp = b & 0x0F, min = 0x800;
-  } else if ((b & 0xF8) == 0xF0) {
-    extra = 3, cp = b & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (text.size() - i <= extra) return 0;
-  for (size_t k = 1; k <= extra; ++k) {
-    const auto c = static_cast<uint8_t>(text[i + k]);
-    if ((c & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (c & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return extra + 1;
 }
 
 void AppendAsciiEscaped(std::string& out, uint8_t b) {
@@ -200,6 +176,7 @@ void WriteLyricTables(std::ostream& out) {
 std::string EscapeText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
+  const std::span bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
   size_t i = 0;
   while (i < text.size()) {
     const auto b = static_cast<uint8_t>(text[i]);
@@ -208,7 +185,7 @@ std::string EscapeText(std::string_view text) {
       ++i;
       continue;
     }
-    const size_t length = Utf8SequenceLength(text, i);
+    const size_t length = Utf8SequenceLength(bytes, i);
     if (length == 0) {
       out += Hex("\\x%02X", b);
       ++i;
