@@ -29,8 +29,21 @@ struct FileContents {
   std::string error;
 };
 
-FileContents ReadWholeFile(const std::string& name) {
+// File names are UTF-8 everywhere in the component; built from a u8string the
+// path opens the right file on systems whose narrow calls use another code page.
+std::filesystem::path PathFromUtf8(const std::string& name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+FileContents ReadWholeFile(const std::string& fileName) {
   FileContents result;
+  std::filesystem::path name;
+  try {
+    name = PathFromUtf8(fileName);
+  } catch (const std::exception&) {  // not UTF-8 where the system needs it to be
+    result.error = std::strerror(ENOENT);
+    return result;
+  }
   std::error_code ec;
   if (std::filesystem::is_directory(name, ec)) {
     result.error = std::strerror(EISDIR);

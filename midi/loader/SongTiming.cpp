@@ -42,19 +42,28 @@ double TicksToMilliseconds(int64_t tick) {
     const double tps = TimeCodeTicksPerSecond(division);
     return tps > 0 ? static_cast<double>(tick) * 1000 / tps : 0;
   }
-  // Summed as whole tick-microseconds and divided once, so that a time that
-  // is a whole number of milliseconds comes out as one.
-  __int128 tickMicros = 0;
+  // Summed exactly as whole milliseconds plus a remainder in tick-microseconds
+  // (1/division us), so that a time that is a whole number of milliseconds
+  // comes out as one; no 128-bit arithmetic, which 32-bit targets lack.
+  const int64_t perMs = int64_t{1000} * division;
+  double wholeMs = 0;  // exact while below 2^53 ms
+  int64_t rest = 0;    // always below perMs
+  const auto add = [&](int64_t ticks, int32_t tempo) {
+    wholeMs += static_cast<double>(ticks / perMs) * tempo;
+    rest += (ticks % perMs) * tempo;  // below 2^25 * 2^24
+    wholeMs += static_cast<double>(rest / perMs);
+    rest %= perMs;
+  };
   int64_t from = 0;
   int32_t tempo = kDefaultTempo;
   for (const TempoChange& change : modMidi.TempoMap) {
     if (change.Tick >= tick) break;
-    tickMicros += static_cast<__int128>(change.Tick - from) * tempo;
+    add(change.Tick - from, tempo);
     from = change.Tick;
     tempo = change.Tempo;
   }
-  tickMicros += static_cast<__int128>(tick - from) * tempo;
-  return static_cast<double>(tickMicros) / (1000.0 * division);
+  add(tick - from, tempo);
+  return wholeMs + static_cast<double>(rest) / static_cast<double>(perMs);
 }
 
 std::string ClockText(double ms) {

@@ -117,6 +117,18 @@ TEST_F(LoaderTest, TempoChangesBecomeRecordsAndTimeTheLength) {
   EXPECT_EQ(player->get_ValidChannel(3), kTrue);
 }
 
+TEST_F(LoaderTest, SongTimeIsExactFarBeyondSixtyFourBitProducts) {
+  // The slowest tempo at one tick a quarter: 2^40 ticks times the tempo is
+  // more than 2^63 tick-microseconds, yet the time comes out whole.
+  Load(Header(1, 1) + Track(TempoEv(0, 0xFFFFFF) + Ev(0, {0x90, 60, 1}) + Ev(1, {0x80, 60, 0})));
+  EXPECT_DOUBLE_EQ(TicksToMilliseconds(int64_t{1} << 40), 18446742974197923.84);
+  EXPECT_EQ(TicksToMilliseconds(int64_t{1000} << 20), 16777215.0 * (1 << 20));  // whole: exact
+  // Remainders of several tempo spans add up to whole milliseconds exactly.
+  Load(Header(1, 3) + Track(TempoEv(0, 1000) + TempoEv(1, 1001) + TempoEv(1, 999) + Ev(1, {0x90, 60, 1}) +
+                            Ev(1, {0x80, 60, 0})));
+  EXPECT_EQ(TicksToMilliseconds(3), 1.0);
+}
+
 struct ClockCase {
   const char* name;
   uint32_t tempo;  // microseconds for the song's one tick

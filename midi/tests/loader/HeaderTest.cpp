@@ -143,5 +143,25 @@ TEST_F(FileTest, FileOnDiskLoadsLikeTheSameBytes) {
   EXPECT_EQ(player->get_Titles(0), path.string());
 }
 
+// Names are passed through as UTF-8 and, where the system allows it, as any
+// bytes: a name that is not UTF-8 still names its file on Linux.
+TEST_F(FileTest, NamesOutsideAsciiOpenTheirFile) {
+  const Bytes file = Header(1) + kOneNote;
+  for (const std::string leaf : {"Caf\xC3\xA9 \xE2\x99\xAA \xD0\x93\xD1\x80\xD1\x83\xD1\x81\xD1\x82\xD1\x8C.kar",
+                                 "not-utf8-\xFF\xFE.mid"}) {
+    SCOPED_TRACE(leaf);
+    const std::string name = dir_.string() + "/" + leaf;
+    {
+      std::ofstream out(name, std::ios::binary);
+      out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    }
+    boxes.clear();
+    player->OpenMidiFile(name);
+    EXPECT_EQ(player->get_Status(), kStatusFileOpen);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(player->get_Titles(0), name);
+  }
+}
+
 }  // namespace
 }  // namespace sonara::testing
