@@ -150,6 +150,19 @@ void LoadASong(Tally& t, Client& c, EventRecorder& first, EventRecorder& second)
   t.Expect(first.lines == second.lines, "both sinks hear the same events");
 }
 
+// A name outside the ANSI code page reaches the file through UTF-8 and the
+// wide file calls, as the client wrote it.
+void NameOutsideTheCodePage(Tally& t, Client& c) {
+  const std::string path = WriteTempFile("Lied \xE2\x99\xAA \xD0\x93\xD1\x80\xD1\x83\xD1\x81\xD1\x82\xD1\x8C.kar",
+                                         KaraokeSong());
+  const CallResult open = Call(c.object.Get(), kOpenMidiFile, DISPATCH_METHOD, Args(Value::Text(path)));
+  t.Expect(SUCCEEDED(open.hr), "OpenMidiFile with a name outside the code page: " + HResultText(open.hr));
+  t.ExpectEq(Call(c.object.Get(), kStatus, DISPATCH_PROPERTYGET).value.AsLong(), 5L,
+             "Status after loading a file named outside the code page");
+  t.ExpectEq(Call(c.object.Get(), kTitles, DISPATCH_PROPERTYGET, Args(Value::I2(0))).value.AsText(),
+             std::string("My Song"), "its Titles(0)");
+}
+
 void PropertiesAndEvents(Tally& t, Client& c, EventRecorder& first) {
   const size_t before = first.lines.size();
   t.Expect(SUCCEEDED(Call(c.object.Get(), kVolume, DISPATCH_PROPERTYPUT, Args(Value::I2(3), Value::I2(100))).hr),
@@ -402,6 +415,7 @@ int main() {
     if (c.object) {
       Connect(t, c, first, second, firstCookie, secondCookie);
       LoadASong(t, c, *first.Get(), *second.Get());
+      NameOutsideTheCodePage(t, c);
       PropertiesAndEvents(t, c, *first.Get());
       Errors(t, c);
       Devices(t, c);

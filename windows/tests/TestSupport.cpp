@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace sonara::wintest {
@@ -136,7 +137,8 @@ std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
   wchar_t folder[MAX_PATH + 1] = {};
   ::GetTempPathW(MAX_PATH, folder);
   const std::string path = Utf8(folder) + name;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  // Through the wide name: the narrow calls use the ANSI code page, not UTF-8.
+  std::ofstream out(std::filesystem::path(Wide(path)), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return path;
 }
