@@ -20,7 +20,7 @@ set(expected
   "lyric: Lantern on the hill," "lyric: shining through the rain," "lyric: light the road for me,"
   "lyric: bring me home again." "lyric: River in the dark," "lyric: sing a quiet tune,"
   "lyric: I will follow you" "lyric: under silver moon."
-  "lyric: per boats for you," "lyric: sail across the blue," "lyric: past the little café"
+  "lyric: Paper boats for you," "lyric: sail across the blue," "lyric: past the little café"
   "lyric: home by half past two.")
 if(NOT lyrics STREQUAL expected)
   message(FATAL_ERROR "lyric lines:\n${lyrics}\nexpected:\n${expected}")
