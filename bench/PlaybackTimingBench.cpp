@@ -6,16 +6,20 @@
 // used by a waiting message loop and by idle and paused streams.
 #include <benchmark/benchmark.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "clsMidi.h"
@@ -98,11 +102,43 @@ DenseSong MakeDenseSong(double seconds) {
   return song;
 }
 
-double CpuSeconds() {
+struct Cpu {
+  double user = 0;
+  double system = 0;
+  double Total() const { return user + system; }
+  Cpu operator-(const Cpu& o) const { return {user - o.user, system - o.system}; }
+};
+
+Cpu CpuNow() {
   rusage u{};
   getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+  return {static_cast<double>(u.ru_utime.tv_sec) + static_cast<double>(u.ru_utime.tv_usec) / 1e6,
+          static_cast<double>(u.ru_stime.tv_sec) + static_cast<double>(u.ru_stime.tv_usec) / 1e6};
+}
+
+double CpuSeconds() { return CpuNow().Total(); }
+
+// What exact timing costs at the least: one thread that only sleeps until
+// each group's time and wakes (no timer slack, as the player's threads).
+// The player needs one such wake-up per group of simultaneous events.
+Cpu WakeUpFloor(const std::vector<double>& idealMicros) {
+  Cpu used;
+  std::thread([&] {
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    const int64_t start = mm::clock::RealNowMicros() + 1000;
+    const Cpu before = CpuNow();
+    double last = -1;
+    for (double t : idealMicros) {
+      if (t == last) continue;
+      last = t;
+      const int64_t due = start + static_cast<int64_t>(t);
+      const timespec ts{static_cast<time_t>(due / 1000000), static_cast<long>(due % 1000000) * 1000};
+      while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+      }
+    }
+    used = CpuNow() - before;
+  }).join();
+  return used;
 }
 
 // A second process that keeps one core busy while it lives.
@@ -151,15 +187,17 @@ void BM_PlaybackTiming(benchmark::State& state) {
   std::unique_ptr<BusyCore> load;
   if (busy) load = std::make_unique<BusyCore>();
 
-  double cpu = 0;
+  Cpu cpu;
+  Cpu floor;
   for (auto _ : state) {
+    floor = WakeUpFloor(song.idealMicros);
     auto player = sonara::clsMidi::Create();
     player->OpenMidiData("dense.mid", song.bytes);
     player->put_SetDevice(static_cast<int16_t>(id));
-    const double cpuBefore = CpuSeconds();
+    const Cpu before = CpuNow();
     player->PlayMidi();
     while (player->get_Status() == sonara::kStatusPlaying) mm::WaitAndDispatch(-1);
-    cpu = CpuSeconds() - cpuBefore;
+    cpu = CpuNow() - before;
   }
   load.reset();
   mm::UnregisterDevice(capture);
@@ -186,7 +224,10 @@ void BM_PlaybackTiming(benchmark::State& state) {
   state.counters["late_max_at_s"] = song.idealMicros[static_cast<size_t>(worst - lateness.begin())] / 1e6;
   state.counters["late_over_1ms"] = static_cast<double>(std::count_if(lateness.begin(), lateness.end(),
                                                                       [](double l) { return l > 1000; }));
-  state.counters["cpu_ms_per_s"] = cpu * 1000 / seconds;
+  state.counters["cpu_ms_per_s"] = cpu.Total() * 1000 / seconds;
+  state.counters["cpu_user_ms_per_s"] = cpu.user * 1000 / seconds;
+  state.counters["cpu_sys_ms_per_s"] = cpu.system * 1000 / seconds;
+  state.counters["wakeup_floor_ms_per_s"] = floor.Total() * 1000 / seconds;
 }
 BENCHMARK(BM_PlaybackTiming)
     ->ArgNames({"busy_core", "seconds"})
