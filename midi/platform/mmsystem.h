@@ -72,23 +72,16 @@ struct MIDIEVENT {
 };
 static_assert(sizeof(MIDIEVENT) == 12);
 
+// The buffer header. The library reads and writes it in place, so on Windows
+// it has the system's layout: byte-packed, eight reserved words (checked
+// against the system header in win32/). Our own implementation keeps the
+// player's declaration: natural alignment, five reserved words.
 #if defined(_WIN32)
-// The system's own layout, byte-packed, which the library reads and writes
-// in place (checked against the system header in win32/).
 #pragma pack(push, 1)
-struct MIDIHDR {
-  char* lpData;
-  uint32_t dwBufferLength;
-  uint32_t dwBytesRecorded;
-  uintptr_t dwUser;
-  uint32_t dwFlags;
-  MIDIHDR* lpNext;
-  uintptr_t reserved;
-  uint32_t dwOffset;
-  uintptr_t dwReserved[8];
-};
-#pragma pack(pop)
+inline constexpr int kMidiHdrReservedWords = 8;
 #else
+inline constexpr int kMidiHdrReservedWords = 5;
+#endif
 struct MIDIHDR {
   char* lpData;
   uint32_t dwBufferLength;
@@ -98,8 +91,10 @@ struct MIDIHDR {
   MIDIHDR* lpNext;
   uintptr_t reserved;
   uint32_t dwOffset;
-  uintptr_t dwReserved[5];
+  uintptr_t dwReserved[kMidiHdrReservedWords];
 };
+#if defined(_WIN32)
+#pragma pack(pop)
 #endif
 
 struct MMTIME {

@@ -22,7 +22,10 @@ static_assert(offsetof(mm::MIDIHDR, dwBufferLength) == offsetof(::MIDIHDR, dwBuf
 static_assert(offsetof(mm::MIDIHDR, dwBytesRecorded) == offsetof(::MIDIHDR, dwBytesRecorded));
 static_assert(offsetof(mm::MIDIHDR, dwUser) == offsetof(::MIDIHDR, dwUser));
 static_assert(offsetof(mm::MIDIHDR, dwFlags) == offsetof(::MIDIHDR, dwFlags));
+static_assert(offsetof(mm::MIDIHDR, lpNext) == offsetof(::MIDIHDR, lpNext));
+static_assert(offsetof(mm::MIDIHDR, reserved) == offsetof(::MIDIHDR, reserved));
 static_assert(offsetof(mm::MIDIHDR, dwOffset) == offsetof(::MIDIHDR, dwOffset));
+static_assert(offsetof(mm::MIDIHDR, dwReserved) == offsetof(::MIDIHDR, dwReserved));
 static_assert(sizeof(mm::MMTIME) == sizeof(::MMTIME));
 static_assert(offsetof(mm::MMTIME, u) == offsetof(::MMTIME, u));
 static_assert(sizeof(mm::MIDIOUTCAPSA) == sizeof(::MIDIOUTCAPSA));
