@@ -1,34 +1,19 @@
-// The message boxes and mouse pointer of platform/dialogs.h on Windows: by
-// default a real modal message box (texts are UTF-8, shown through the
-// wide-character call) and the system's arrow and hourglass cursors. A
-// client can replace either, as on Linux.
+// The defaults of platform/dialogs.h on Windows: a real modal message box
+// (texts are UTF-8, shown through the wide-character call) and the system's
+// arrow and hourglass cursors. A client can replace either, as on Linux
+// (platform/dialog_handlers.cpp).
 //
 // Our header comes first: after <windows.h> the mm:: constants would meet the
 // system's macros of the same names, so this file uses only the latter.
-#include "platform/dialogs.h"
+#include "platform/dialog_defaults.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <mutex>
-#include <utility>
-
-namespace mm {
+namespace mm::detail {
 namespace {
 
 constexpr int kPointerHourglass = 11;
-
-struct DialogState {
-  std::mutex lock;
-  MessageBoxHandler messageBox;
-  MousePointerHandler pointerHook;
-  int pointer = 0;
-};
-
-DialogState& State() {
-  static DialogState state;
-  return state;
-}
 
 std::wstring Wide(const std::string& utf8) {
   if (utf8.empty()) return {};
@@ -38,6 +23,8 @@ std::wstring Wide(const std::string& utf8) {
   return wide;
 }
 
+}  // namespace
+
 int SystemMessageBox(HWND owner, const std::string& text, const std::string& caption, uint32_t style) {
   return ::MessageBoxW(reinterpret_cast<::HWND>(owner), Wide(text).c_str(), Wide(caption).c_str(), style);
 }
@@ -46,50 +33,4 @@ void SystemPointer(int pointer) {
   ::SetCursor(::LoadCursorA(nullptr, pointer == kPointerHourglass ? IDC_WAIT : IDC_ARROW));
 }
 
-}  // namespace
-
-int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, uint32_t style) {
-  MessageBoxHandler handler;
-  {
-    auto& s = State();
-    std::lock_guard lock(s.lock);
-    handler = s.messageBox;
-  }
-  // Called outside the lock: a handler may show another box.
-  return handler ? handler(text, caption, style) : SystemMessageBox(owner, text, caption, style);
-}
-
-MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
-  auto& s = State();
-  std::lock_guard lock(s.lock);
-  return std::exchange(s.messageBox, std::move(handler));
-}
-
-void SetMousePointer(int pointer) {
-  MousePointerHandler hook;
-  {
-    auto& s = State();
-    std::lock_guard lock(s.lock);
-    s.pointer = pointer;
-    hook = s.pointerHook;
-  }
-  if (hook) {
-    hook(pointer);
-  } else {
-    SystemPointer(pointer);
-  }
-}
-
-int GetMousePointer() {
-  auto& s = State();
-  std::lock_guard lock(s.lock);
-  return s.pointer;
-}
-
-MousePointerHandler SetMousePointerHandler(MousePointerHandler handler) {
-  auto& s = State();
-  std::lock_guard lock(s.lock);
-  return std::exchange(s.pointerHook, std::move(handler));
-}
-
-}  // namespace mm
+}  // namespace mm::detail

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -177,6 +178,31 @@ TEST(PlatformDialogs, HandlersReplaceAndRestore) {
   mm::SetMousePointer(0);
   mm::SetMousePointerHandler({});
   EXPECT_EQ(pointers, (std::vector<int>{11, 0}));
+}
+
+// Handlers run outside the dialogs' own lock: a box handler may show another
+// box and change the handler, and a pointer hook reads the pointer it was
+// given (either would hang if called while the lock is held).
+TEST(PlatformDialogs, HandlersMayCallBack) {
+  std::vector<std::string> shown;
+  mm::SetMessageBoxHandler([&](const std::string& text, const std::string&, uint32_t) {
+    shown.push_back(text);
+    if (text == "outer") {
+      mm::SetMessageBoxHandler({});
+      shown.push_back("inner answered " + std::to_string(mm::MessageBoxA(0, "inner", "caption", mm::MB_OK)));
+    }
+    return 3;
+  });
+  EXPECT_EQ(mm::MessageBoxA(0, "outer", "caption", mm::MB_OK), 3);
+  EXPECT_EQ(shown, (std::vector<std::string>{"outer", "inner answered 1"}));
+  EXPECT_EQ(mm::MessageBoxA(0, "after", "caption", mm::MB_OK), mm::IDOK);
+
+  std::vector<int> read;
+  mm::SetMousePointerHandler([&](int) { read.push_back(mm::GetMousePointer()); });
+  mm::SetMousePointer(11);
+  mm::SetMousePointer(0);
+  mm::SetMousePointerHandler({});
+  EXPECT_EQ(read, (std::vector<int>{11, 0}));
 }
 
 }  // namespace
