@@ -1,60 +1,71 @@
 #include "EventSinks.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <variant>
 
 #include "Teardown.h"
 #include "Text.h"
 
 namespace sonara::com {
+namespace {
+
+// One argument of an event as a dispatch call takes it. Events carry 16- and
+// 32-bit numbers, texts and Booleans; an object never travels with one.
+void Store(const Variant& value, VARIANT& out) {
+  std::visit(
+      [&out](const auto& v) {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, int16_t>) {
+          V_VT(&out) = VT_I2;
+          V_I2(&out) = v;
+        } else if constexpr (std::is_same_v<T, int32_t>) {
+          V_VT(&out) = VT_I4;
+          V_I4(&out) = v;
+        } else if constexpr (std::is_same_v<T, uint8_t>) {
+          V_VT(&out) = VT_UI1;
+          V_UI1(&out) = v;
+        } else if constexpr (std::is_same_v<T, double>) {
+          V_VT(&out) = VT_R8;
+          V_R8(&out) = v;
+        } else if constexpr (std::is_same_v<T, std::string>) {
+          // Out of memory: the sink gets an empty text rather than no event.
+          V_VT(&out) = VT_BSTR;
+          V_BSTR(&out) = Bstr(v).Detach();
+        } else if constexpr (std::is_same_v<T, BoolValue>) {
+          V_VT(&out) = VT_BOOL;
+          V_BOOL(&out) = v.value != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+        }
+      },
+      value);
+}
 
 // An event's arguments as a dispatch call takes them: in reverse order.
-class EventSinks::Arguments {
+class Arguments {
  public:
-  Arguments() = default;
+  explicit Arguments(const std::vector<Variant>& args) : values_(args.size()) {
+    for (size_t i = 0; i < args.size(); ++i) {
+      VARIANT& v = values_[args.size() - 1 - i];
+      ::VariantInit(&v);
+      Store(args[i], v);
+    }
+  }
   ~Arguments() {
     for (auto& v : values_) ::VariantClear(&v);
   }
   Arguments(const Arguments&) = delete;
   Arguments& operator=(const Arguments&) = delete;
 
-  Arguments& I2(int16_t value) {
-    V_VT(&Push()) = VT_I2;
-    V_I2(&values_.back()) = value;
-    return *this;
-  }
-  Arguments& I4(int32_t value) {
-    V_VT(&Push()) = VT_I4;
-    V_I4(&values_.back()) = value;
-    return *this;
-  }
-  Arguments& Bool(int16_t value) {
-    V_VT(&Push()) = VT_BOOL;
-    V_BOOL(&values_.back()) = value != 0 ? VARIANT_TRUE : VARIANT_FALSE;
-    return *this;
-  }
-  Arguments& Text(const std::string& value) {
-    Bstr text(value);
-    VARIANT& v = Push();
-    // Out of memory: the sink gets an empty text rather than no event.
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = text.Detach();
-    return *this;
-  }
-
-  // Once, when all arguments are in.
-  DISPPARAMS Params() {
-    std::reverse(values_.begin(), values_.end());
-    return DISPPARAMS{values_.data(), nullptr, static_cast<UINT>(values_.size()), 0};
-  }
+  DISPPARAMS Params() { return DISPPARAMS{values_.data(), nullptr, static_cast<UINT>(values_.size()), 0}; }
 
  private:
-  VARIANT& Push() {
-    values_.emplace_back();
-    ::VariantInit(&values_.back());
-    return values_.back();
-  }
   std::vector<VARIANT> values_;
 };
+
+}  // namespace
+
+EventSinks::EventSinks()
+    : DispatchEventSink([this](int32_t dispid, const std::vector<Variant>& args) { Deliver(dispid, args); }) {}
 
 DWORD EventSinks::Connect(Microsoft::WRL::ComPtr<IDispatch> sink) {
   const DWORD cookie = nextCookie_++;
@@ -77,83 +88,16 @@ EventSinks::~EventSinks() {
   for (auto& entry : sinks_) static_cast<void>(entry.second.Detach());
 }
 
-void EventSinks::Fire(DISPID id, Arguments& args) {
+void EventSinks::Deliver(DISPID id, const std::vector<Variant>& args) {
   if (sinks_.empty() || ModuleIsGoingAway()) return;
-  DISPPARAMS params = args.Params();
+  Arguments arguments(args);
+  DISPPARAMS params = arguments.Params();
   // The sinks connected when the event began; a handler may change the list.
   const auto sinks = sinks_;
   for (const auto& [cookie, sink] : sinks) {
     // A sink's failure is its own: the others still hear the event.
     sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
   }
-}
-
-void EventSinks::NotesPlaying(int16_t Channel, int16_t NoteValue, const std::string& NoteText, int16_t DrumsValue,
-                              const std::string& DrumsText, int16_t NoteOn) {
-  Arguments a;
-  a.I2(Channel).I2(NoteValue).Text(NoteText).I2(DrumsValue).Text(DrumsText).Bool(NoteOn);
-  Fire(1, a);
-}
-void EventSinks::MidiLevel(int16_t Channel, int16_t Level) {
-  Arguments a;
-  a.I2(Channel).I2(Level);
-  Fire(2, a);
-}
-void EventSinks::TextKar(const std::string& TxtString, int16_t TextStart, const std::string& AtualPhrase,
-                         const std::string& NextPhrase) {
-  Arguments a;
-  a.Text(TxtString).I2(TextStart).Text(AtualPhrase).Text(NextPhrase);
-  Fire(3, a);
-}
-void EventSinks::Progress(int32_t midiTicks, const std::string& midiTime) {
-  Arguments a;
-  a.I4(midiTicks).Text(midiTime);
-  Fire(4, a);
-}
-void EventSinks::MidiInfo(const std::string& TimeLength, const std::string& TimeSignature) {
-  Arguments a;
-  a.Text(TimeLength).Text(TimeSignature);
-  Fire(5, a);
-}
-void EventSinks::Status(int16_t Status, const std::string& StatusText) {
-  Arguments a;
-  a.I2(Status).Text(StatusText);
-  Fire(6, a);
-}
-void EventSinks::VolumeChange(int16_t Channel, int16_t Value) {
-  Arguments a;
-  a.I2(Channel).I2(Value);
-  Fire(7, a);
-}
-void EventSinks::MasterVolumeChange(int16_t Value) {
-  Arguments a;
-  a.I2(Value);
-  Fire(8, a);
-}
-void EventSinks::BalanceChange(int16_t Channel, int16_t Value) {
-  Arguments a;
-  a.I2(Channel).I2(Value);
-  Fire(9, a);
-}
-void EventSinks::InstrumentChange(int16_t Channel, int16_t InstrumentValue, const std::string& InstrumentText) {
-  Arguments a;
-  a.I2(Channel).I2(InstrumentValue).Text(InstrumentText);
-  Fire(10, a);
-}
-void EventSinks::ChannelMuteChange(int16_t Channel, int16_t bMute) {
-  Arguments a;
-  a.I2(Channel).Bool(bMute);
-  Fire(11, a);
-}
-void EventSinks::TransposeChange(int16_t Value) {
-  Arguments a;
-  a.I2(Value);
-  Fire(12, a);
-}
-void EventSinks::VelocityChange(int16_t Value) {
-  Arguments a;
-  a.I2(Value);
-  Fire(13, a);
 }
 
 }  // namespace sonara::com

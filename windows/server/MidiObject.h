@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "clsMidi.h"
+#include "typelib/Dispatch.h"
 
 #include "ComObject.h"
 #include "EventSinks.h"
