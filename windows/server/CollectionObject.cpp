@@ -2,7 +2,6 @@
 
 #include "Errors.h"
 #include "Text.h"
-#include "TypeLibrary.h"
 #include "VariantEnumerator.h"
 
 namespace sonara::com {
@@ -50,42 +49,6 @@ STDMETHODIMP CollectionObject::QueryInterface(REFIID riid, void** object) {
   }
   *object = nullptr;
   return E_NOINTERFACE;
-}
-
-HRESULT CollectionObject::EnsureTypeInfo() {
-  if (typeInfo_) return S_OK;
-  return LoadOwnTypeInfo(IID__Collection, &typeInfo_);
-}
-
-STDMETHODIMP CollectionObject::GetTypeInfoCount(UINT* count) {
-  if (count == nullptr) return E_POINTER;
-  *count = 1;
-  return S_OK;
-}
-
-STDMETHODIMP CollectionObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-  if (info == nullptr) return E_POINTER;
-  *info = nullptr;
-  if (index != 0) return DISP_E_BADINDEX;
-  const HRESULT hr = EnsureTypeInfo();
-  if (FAILED(hr)) return hr;
-  return typeInfo_.CopyTo(info);
-}
-
-STDMETHODIMP CollectionObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-  const HRESULT hr = EnsureTypeInfo();
-  if (FAILED(hr)) return hr;
-  return ::DispGetIDsOfNames(typeInfo_.Get(), names, count, ids);
-}
-
-STDMETHODIMP CollectionObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                                      VARIANT* result, EXCEPINFO* exception, UINT* argError) {
-  if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-  const HRESULT hr = EnsureTypeInfo();
-  if (FAILED(hr)) return hr;
-  return ::DispInvoke(static_cast<_Collection*>(this), typeInfo_.Get(), id, flags, params, result, exception,
-                      argError);
 }
 
 size_t CollectionObject::Position(const VARIANT& index) const {

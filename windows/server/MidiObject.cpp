@@ -84,7 +84,7 @@ HRESULT MidiObject::Create(REFIID riid, void** out) {
 
 MidiObject::MidiObject(std::shared_ptr<sonara::clsMidi> object, std::shared_ptr<EventSinks> sinks,
                        ComPtr<ITypeInfo> typeInfo)
-    : object_(std::move(object)), sinks_(std::move(sinks)), typeInfo_(std::move(typeInfo)) {}
+    : TypeInfoDispatch(IID__clsMidi, std::move(typeInfo)), object_(std::move(object)), sinks_(std::move(sinks)) {}
 
 STDMETHODIMP MidiObject::QueryInterface(REFIID riid, void** object) {
   if (object == nullptr) return E_POINTER;
@@ -106,32 +106,13 @@ STDMETHODIMP MidiObject::QueryInterface(REFIID riid, void** object) {
 
 // ---- IDispatch ----
 
-STDMETHODIMP MidiObject::GetTypeInfoCount(UINT* count) {
-  if (count == nullptr) return E_POINTER;
-  *count = 1;
-  return S_OK;
-}
-
-STDMETHODIMP MidiObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-  if (info == nullptr) return E_POINTER;
-  *info = nullptr;
-  if (index != 0) return DISP_E_BADINDEX;
-  return typeInfo_.CopyTo(info);
-}
-
-STDMETHODIMP MidiObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-  return ::DispGetIDsOfNames(typeInfo_.Get(), names, count, ids);
-}
-
-STDMETHODIMP MidiObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+STDMETHODIMP MidiObject::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                                 EXCEPINFO* exception, UINT* argError) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (id == kListDevicesId && (flags & DISPATCH_METHOD)) {
     return InvokeListDevices(flags, params, result, exception, argError);
   }
-  return ::DispInvoke(static_cast<_clsMidi*>(this), typeInfo_.Get(), id, flags, params, result, exception,
-                      argError);
+  return TypeInfoDispatch::Invoke(id, riid, lcid, flags, params, result, exception, argError);
 }
 
 // nDevs may come as a reference to a short (early-bound style), as a

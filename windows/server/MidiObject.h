@@ -16,11 +16,12 @@
 #include "ComObject.h"
 #include "EventSinks.h"
 #include "MidiTypeLib.h"
+#include "TypeInfoDispatch.h"
 
 namespace sonara::com {
 
 class MidiObject final : public RefCounted,
-                         public _clsMidi,
+                         public TypeInfoDispatch<_clsMidi>,
                          public IConnectionPointContainer,
                          public IProvideClassInfo2,
                          public ISupportErrorInfo {
@@ -36,10 +37,7 @@ class MidiObject final : public RefCounted,
   STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
   STDMETHODIMP_(ULONG) Release() override { return ReleaseReference(); }
 
-  // IDispatch
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+  // IDispatch: through the type library, except ListDevices
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argError) override;
 
@@ -118,7 +116,6 @@ class MidiObject final : public RefCounted,
 
   std::shared_ptr<sonara::clsMidi> object_;
   std::shared_ptr<EventSinks> sinks_;
-  ComPtr<ITypeInfo> typeInfo_;
   EventConnectionPoint connectionPoint_{*this};
 };
 

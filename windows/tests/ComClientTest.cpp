@@ -44,6 +44,33 @@ ComPtr<EventRecorder> NewRecorder() {
   return recorder;
 }
 
+// The object's IDispatch answers from the type library's description of
+// `iid`: one type information, which is that interface's; other indexes and
+// interface identifiers are refused.
+void DescribesItself(Tally& t, IDispatch* object, const IID& iid, const std::string& what) {
+  UINT count = 0;
+  t.Expect(SUCCEEDED(object->GetTypeInfoCount(&count)) && count == 1, what + ": one type information");
+  ComPtr<ITypeInfo> info;
+  TYPEATTR* attr = nullptr;
+  if (SUCCEEDED(object->GetTypeInfo(0, 0x0409, &info)) && info && SUCCEEDED(info->GetTypeAttr(&attr))) {
+    t.Expect(attr->guid == iid, what + ": GetTypeInfo describes its interface");
+    info->ReleaseTypeAttr(attr);
+  } else {
+    t.Expect(false, what + ": GetTypeInfo(0)");
+  }
+  ComPtr<ITypeInfo> none;
+  t.ExpectEq(object->GetTypeInfo(1, 0x0409, &none), DISP_E_BADINDEX, what + ": GetTypeInfo(1)");
+  std::wstring name = L"Count";
+  LPOLESTR names[] = {name.data()};
+  DISPID id = 0;
+  t.ExpectEq(object->GetIDsOfNames(IID_IDispatch, names, 1, 0x0409, &id), DISP_E_UNKNOWNINTERFACE,
+             what + ": GetIDsOfNames for another interface");
+  DISPPARAMS noArgs{};
+  t.ExpectEq(object->Invoke(DISPID_VALUE, IID_IDispatch, 0x0409, DISPATCH_PROPERTYGET, &noArgs, nullptr, nullptr,
+                            nullptr),
+             DISP_E_UNKNOWNINTERFACE, what + ": Invoke for another interface");
+}
+
 void CreationAndIdentity(Tally& t, Client& c) {
   CLSID clsid{};
   t.Expect(SUCCEEDED(::CLSIDFromProgID(L"Sonara.clsMidi", &clsid)) && clsid == CLSID_clsMidi,
@@ -73,6 +100,7 @@ void CreationAndIdentity(Tally& t, Client& c) {
   ComPtr<ISupportErrorInfo> errors;
   t.Expect(SUCCEEDED(c.object.As(&errors)) && errors->InterfaceSupportsErrorInfo(IID__clsMidi) == S_OK,
            "ISupportErrorInfo covers _clsMidi");
+  DescribesItself(t, c.object.Get(), IID__clsMidi, "the object");
 
   // A new object's status is 6, by DISPID and by name in any case.
   t.ExpectEq(Call(c.object.Get(), kStatus, DISPATCH_PROPERTYGET).value.AsLong(), 6L, "Status of a new object");
@@ -238,6 +266,7 @@ void Devices(Tally& t, Client& c) {
   t.Expect(V_VT(r.value.get()) == VT_DISPATCH && V_DISPATCH(r.value.get()) != nullptr, "a collection comes back");
   if (V_VT(r.value.get()) == VT_DISPATCH && V_DISPATCH(r.value.get())) {
     IDispatch* list = V_DISPATCH(r.value.get());
+    DescribesItself(t, list, IID__Collection, "the collection");
     t.ExpectEq(Call(list, IdOfName(list, "Count"), DISPATCH_PROPERTYGET).value.AsLong(), devices,
                "the collection counts the devices nDevs counts");
     const CallResult outside = Call(list, DISPID_VALUE, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
