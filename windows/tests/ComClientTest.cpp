@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "Adopt.h"
+#include "Dispids.h"
 #include "EventRecorder.h"
 #include "MidiTypeLib.h"
 #include "TestSupport.h"
@@ -15,16 +16,6 @@
 
 namespace sonara::wintest {
 namespace {
-
-constexpr DISPID kListDevices = 0x60030015;
-constexpr DISPID kVolume = 0x68030010;
-constexpr DISPID kTitles = 0x68030004;
-constexpr DISPID kLyricText = 0x6803000D;
-constexpr DISPID kTimeLength = 0x68030003;
-constexpr DISPID kStatus = 0x68030001;
-constexpr DISPID kTranspose = 0x6803000B;
-constexpr DISPID kMuteChannel = 0x68030000;
-constexpr DISPID kOpenMidiFile = 0x60030024;
 
 // A karaoke song: a note on channel 2 under a "words" track with two titles
 // and two lines of lyrics.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Adopt.h"
+#include "Dispids.h"
 #include "EventRecorder.h"
 #include "MidiTypeLib.h"
 #include "TestSupport.h"
@@ -13,11 +14,6 @@
 
 namespace sonara::wintest {
 namespace {
-
-constexpr DISPID kPlayMidi = 0x60030019;
-constexpr DISPID kSetDevice = 0x6803000C;
-constexpr DISPID kOpenMidiFile = 0x60030024;
-constexpr DISPID kStatus = 0x68030001;
 
 // Three eighth notes on channel 1, 250 ms apart at the
 // default tempo (480 ticks a quarter note, 500000 us).
