@@ -44,20 +44,7 @@ std::string Format(const VARIANT& v) {
 
 }  // namespace
 
-STDMETHODIMP EventRecorder::QueryInterface(REFIID riid, void** object) {
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID___clsMidi) {
-    *object = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP EventRecorder::GetTypeInfoCount(UINT* count) {
-  *count = 0;
-  return S_OK;
-}
+EventRecorder::EventRecorder() : DispatchObject(DIID___clsMidi) {}
 
 STDMETHODIMP EventRecorder::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
   if (id < 1 || id > 13 || params == nullptr) {

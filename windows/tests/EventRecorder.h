@@ -6,25 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "TestObject.h"
 #include "TestSupport.h"
 
 namespace sonara::wintest {
 
-class EventRecorder final : public IDispatch {
+class EventRecorder final : public DispatchObject {
  public:
-  EventRecorder() = default;
-  virtual ~EventRecorder() = default;
+  EventRecorder();
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argError) override;
 
@@ -34,9 +24,6 @@ class EventRecorder final : public IDispatch {
 
   // The lines whose event is `name`.
   std::vector<std::string> Named(const std::string& name) const;
-
- private:
-  ULONG references_ = 1;
 };
 
 }  // namespace sonara::wintest

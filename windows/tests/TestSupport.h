@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "WideText.h"
+
 namespace sonara::wintest {
 
 using Microsoft::WRL::ComPtr;
@@ -42,8 +44,6 @@ class Tally {
   int failed_ = 0;
 };
 
-std::string Utf8(const wchar_t* text);
-std::wstring Wide(const std::string& text);
 std::string HResultText(HRESULT hr);
 
 // A VARIANT argument or result that clears itself.

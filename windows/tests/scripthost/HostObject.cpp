@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cwctype>
 
+#include "WideText.h"
+
 namespace sonara::wintest {
 namespace {
 
@@ -42,31 +44,7 @@ HRESULT AsText(const VARIANT* v, std::wstring& out) {
   return S_OK;
 }
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 }  // namespace
-
-STDMETHODIMP HostObject::QueryInterface(REFIID riid, void** object) {
-  if (riid == IID_IUnknown || riid == IID_IDispatch) {
-    *object = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP HostObject::GetTypeInfoCount(UINT* count) {
-  *count = 0;
-  return S_OK;
-}
 
 STDMETHODIMP HostObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   if (count == 0) return S_OK;

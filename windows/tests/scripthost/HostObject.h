@@ -18,26 +18,17 @@
 #include <string>
 #include <vector>
 
+#include "TestObject.h"
 #include "ScriptEventSink.h"
 
 namespace sonara::wintest {
 
-class HostObject final : public IDispatch {
+class HostObject final : public DispatchObject {
  public:
   // `script` gives the running script's procedures (for events).
   HostObject(std::vector<std::wstring> arguments, std::function<ComPtr<IDispatch>()> script)
       : arguments_(std::move(arguments)), script_(std::move(script)) {}
-  virtual ~HostObject() = default;
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argError) override;
@@ -56,7 +47,6 @@ class HostObject final : public IDispatch {
   std::vector<std::wstring> arguments_;
   std::function<ComPtr<IDispatch>()> script_;
   std::vector<std::unique_ptr<EventConnection>> connections_;
-  ULONG references_ = 1;
 };
 
 }  // namespace sonara::wintest

@@ -36,21 +36,6 @@ bool DefaultSource(IDispatch* source, IID& id, ComPtr<ITypeInfo>& info) {
 
 }  // namespace
 
-STDMETHODIMP ScriptEventSink::QueryInterface(REFIID riid, void** object) {
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == eventsId_) {
-    *object = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP ScriptEventSink::GetTypeInfoCount(UINT* count) {
-  *count = 0;
-  return S_OK;
-}
-
 STDMETHODIMP ScriptEventSink::Invoke(DISPID id, REFIID, LCID lcid, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                      UINT*) {
   BSTR name = nullptr;

@@ -13,26 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "TestObject.h"
+
 namespace sonara::wintest {
 
 using Microsoft::WRL::ComPtr;
 
-class ScriptEventSink final : public IDispatch {
+class ScriptEventSink final : public DispatchObject {
  public:
-  ScriptEventSink(ComPtr<IDispatch> script, std::wstring prefix, ComPtr<ITypeInfo> events, IID eventsId)
-      : script_(std::move(script)), prefix_(std::move(prefix)), events_(std::move(events)), eventsId_(eventsId) {}
-  virtual ~ScriptEventSink() = default;
+  ScriptEventSink(ComPtr<IDispatch> script, std::wstring prefix, ComPtr<ITypeInfo> events, const IID& eventsId)
+      : DispatchObject(eventsId), script_(std::move(script)), prefix_(std::move(prefix)), events_(std::move(events)) {}
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-  STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argError) override;
 
@@ -40,8 +31,6 @@ class ScriptEventSink final : public IDispatch {
   ComPtr<IDispatch> script_;
   std::wstring prefix_;
   ComPtr<ITypeInfo> events_;
-  IID eventsId_;
-  ULONG references_ = 1;
 };
 
 // A connection of an object's default event interface to a script; it ends

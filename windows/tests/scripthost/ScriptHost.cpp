@@ -12,6 +12,8 @@
 
 #include "Adopt.h"
 #include "HostObject.h"
+#include "TestObject.h"
+#include "WideText.h"
 
 namespace sonara::wintest {
 namespace {
@@ -20,43 +22,9 @@ namespace {
 constexpr CLSID kVBScript = {0xB54F3741, 0x5B07, 0x11CF, {0xA4, 0xB0, 0x00, 0xAA, 0x00, 0x4A, 0x55, 0xE8}};
 constexpr wchar_t kHostName[] = L"WScript";
 
-std::string Utf8(const wchar_t* text) {
-  if (text == nullptr) return {};
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string out(static_cast<size_t>(n - 1), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
-class Site final : public IActiveScriptSite {
+class Site final : public TestObject<IActiveScriptSite> {
  public:
-  explicit Site(ComPtr<IDispatch> host) : host_(std::move(host)) {}
-  virtual ~Site() = default;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (riid == IID_IUnknown || riid == IID_IActiveScriptSite) {
-      *object = static_cast<IActiveScriptSite*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  explicit Site(ComPtr<IDispatch> host) : TestObject(IID_IActiveScriptSite), host_(std::move(host)) {}
 
   STDMETHODIMP GetLCID(LCID* lcid) override {
     *lcid = 0x0409;
@@ -101,7 +69,6 @@ class Site final : public IActiveScriptSite {
  private:
   ComPtr<IDispatch> host_;
   int errors_ = 0;
-  ULONG references_ = 1;
 };
 
 int Run(const std::wstring& code, std::vector<std::wstring> arguments) {
