@@ -54,6 +54,18 @@ inline double Rms(const Audio& a, double from, double to) {
   return std::sqrt(sum / static_cast<double>(e - b));
 }
 
+// Whether [from, to) holds a run of at least `run` seconds of exact zeros:
+// digital silence, which live sound with its reverberation never gives.
+inline bool HasDigitalSilence(const Audio& a, double from, double to, double run) {
+  const auto needed = static_cast<size_t>(run * a.rate);
+  size_t zeros = 0;
+  for (size_t i = a.At(from), e = a.At(to); i < e; ++i) {
+    zeros = a.mono[i] == 0.0f ? zeros + 1 : 0;
+    if (zeros >= needed) return true;
+  }
+  return false;
+}
+
 inline void Fft(std::vector<std::complex<double>>& x) {
   const size_t n = x.size();
   for (size_t i = 1, j = 0; i < n; ++i) {
@@ -121,12 +133,15 @@ inline std::vector<double> Onsets(const Audio& a, float threshold, double quiet 
 // above `high` after the level has fallen below `low` since the previous
 // onset, and at least `gap` seconds after it. For sustained sounds whose
 // tails and breath noise defeat a plain threshold, recorded live (where a
-// short dropout must not count as a new note).
+// short dropout must not count as a new note). Digital silence amid sound
+// is a dropout of the recording (the sound server was not fed in time on a
+// starved machine), not the end of a note: a frame touched by one does not arm.
 inline std::vector<double> LevelOnsets(const Audio& a, double high, double low, double frame, double gap) {
   std::vector<double> out;
   bool armed = true;
   for (double t = 0; t + frame <= a.Seconds(); t += frame) {
     double level = Rms(a, t, t + frame);
+    if (!armed && HasDigitalSilence(a, t, t + frame, 0.002)) continue;
     if (armed && level > high && (out.empty() || t - out.back() >= gap)) {
       out.push_back(t);
       armed = false;
