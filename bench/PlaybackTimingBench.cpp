@@ -118,11 +118,18 @@ Cpu CpuNow() {
 
 double CpuSeconds() { return CpuNow().Total(); }
 
-// What exact timing costs at the least: one thread that only sleeps until
-// each group's time and wakes (no timer slack, as the player's threads).
-// The player needs one such wake-up per group of simultaneous events.
-Cpu WakeUpFloor(const std::vector<double>& idealMicros) {
-  Cpu used;
+// What exact timing costs at the least, measured in the same run: one
+// thread that only sleeps until each group's time and wakes (no timer slack,
+// as the player's threads). The player needs one such wake-up per group of
+// simultaneous events, so its CPU cannot be below this thread's, nor its
+// lateness below this thread's on a machine that is slow to wake it.
+struct Floor {
+  Cpu cpu;
+  std::vector<double> lateness;  // microseconds, one per group
+};
+
+Floor WakeUpFloor(const std::vector<double>& idealMicros) {
+  Floor floor;
   std::thread([&] {
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     const int64_t start = mm::clock::RealNowMicros() + 1000;
@@ -135,10 +142,11 @@ Cpu WakeUpFloor(const std::vector<double>& idealMicros) {
       const timespec ts{static_cast<time_t>(due / 1000000), static_cast<long>(due % 1000000) * 1000};
       while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
       }
+      floor.lateness.push_back(static_cast<double>(mm::clock::RealNowMicros() - due));
     }
-    used = CpuNow() - before;
+    floor.cpu = CpuNow() - before;
   }).join();
-  return used;
+  return floor;
 }
 
 // A second process that keeps one core busy while it lives.
@@ -188,7 +196,7 @@ void BM_PlaybackTiming(benchmark::State& state) {
   if (busy) load = std::make_unique<BusyCore>();
 
   Cpu cpu;
-  Cpu floor;
+  Floor floor;
   for (auto _ : state) {
     floor = WakeUpFloor(song.idealMicros);
     auto player = sonara::clsMidi::Create();
@@ -227,7 +235,9 @@ void BM_PlaybackTiming(benchmark::State& state) {
   state.counters["cpu_ms_per_s"] = cpu.Total() * 1000 / seconds;
   state.counters["cpu_user_ms_per_s"] = cpu.user * 1000 / seconds;
   state.counters["cpu_sys_ms_per_s"] = cpu.system * 1000 / seconds;
-  state.counters["wakeup_floor_ms_per_s"] = floor.Total() * 1000 / seconds;
+  state.counters["floor_cpu_ms_per_s"] = floor.cpu.Total() * 1000 / seconds;
+  state.counters["floor_late_p99_us"] = Percentile(floor.lateness, 0.99);
+  state.counters["floor_late_max_us"] = *std::max_element(floor.lateness.begin(), floor.lateness.end());
 }
 BENCHMARK(BM_PlaybackTiming)
     ->ArgNames({"busy_core", "seconds"})
