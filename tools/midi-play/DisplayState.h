@@ -44,4 +44,10 @@ struct DisplayState {
 // song has none of its own (the component then gives the path it was opened with).
 std::string ShownTitle(const DisplayState& state);
 
+// How much of the song has played, 0..1, for the progress bars: by the
+// clock against the length, so that the bar agrees with the times beside it
+// in a song whose tempo changes; by ticks while the length is not known in
+// seconds (or is under one).
+double PlayedFraction(const DisplayState& state);
+
 }  // namespace midiplay

@@ -50,8 +50,7 @@ std::string ProgressLine(const DisplayState& s, int columns) {
   std::string right = "] " + s.lengthText + (s.timeSignature.empty() ? "" : "  " + s.timeSignature);
   int width = columns - static_cast<int>(left.size() + right.size()) - 1;
   if (width < 4) return left + right;
-  double fraction = s.songTicks > 0 ? std::clamp(static_cast<double>(s.ticks) / s.songTicks, 0.0, 1.0) : 0.0;
-  int filled = static_cast<int>(std::lround(fraction * width));
+  int filled = static_cast<int>(std::lround(PlayedFraction(s) * width));
   std::string bar(static_cast<size_t>(filled), '=');
   if (filled < width) bar += filled > 0 ? ">" : "-";
   bar.append(static_cast<size_t>(width) - bar.size(), '-');

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "SongTiming.h"
 #include "TextSafety.h"
 
 namespace midiplay {
@@ -19,6 +20,18 @@ std::string ShownTitle(const DisplayState& state) {
   if (!title.empty() && title != state.path) return title;
   size_t slash = state.path.find_last_of('/');
   return slash == std::string::npos ? state.path : state.path.substr(slash + 1);
+}
+
+double PlayedFraction(const DisplayState& state) {
+  const auto played = ClockTextSeconds(state.clockText);
+  const auto length = ClockTextSeconds(state.lengthText);
+  double fraction = 0;
+  if (played && length && *length > 0) {
+    fraction = static_cast<double>(*played) / *length;
+  } else if (state.songTicks > 0) {
+    fraction = static_cast<double>(state.ticks) / state.songTicks;
+  }
+  return std::clamp(fraction, 0.0, 1.0);
 }
 
 void SongWatcher::DecayMeters(double seconds) {

@@ -44,9 +44,7 @@ void RenderProgressLine::Show(const DisplayState& state, const std::string& targ
   }
   const size_t used = lead.size() + CharCount(name) + 2 + times.size() + 1;
   const size_t bar = std::clamp(columns > used ? columns - used : kMinBar, kMinBar, kMaxBar);
-  const double fraction =
-      state.songTicks > 0 ? std::clamp(static_cast<double>(state.ticks) / state.songTicks, 0.0, 1.0) : 0;
-  const auto filled = static_cast<size_t>(std::lround(fraction * static_cast<double>(bar)));
+  const auto filled = static_cast<size_t>(std::lround(PlayedFraction(state) * static_cast<double>(bar)));
   const std::string line = "\r" + lead + name + " [" + std::string(filled, '=') + std::string(bar - filled, '-') +
                            times + "\x1b[K";
   WriteAll(fd_, line);

@@ -65,17 +65,38 @@ TEST(ScreenLayout, MetersShowLevelsAndFallToNothing) {
   EXPECT_EQ(std::count(silent.begin(), silent.end(), '#'), 0);
 }
 
-TEST(ScreenLayout, ProgressBarFollowsThePosition) {
-  DisplayState s = PlayingSong();
-  auto bar = [&](int32_t ticks) {
-    s.ticks = ticks;
-    std::string line = Find(LayoutScreen(s, {80, 24}), "] 00:00:45");
-    return std::count(line.begin(), line.end(), '=');
+// The bar follows the clock against the length, as the times beside it do,
+// even where ticks say otherwise (a song that is slow in its first half has
+// played half its ticks well after half its time); ticks only while the
+// length is not known in seconds.
+TEST(ScreenLayout, ProgressBarFollowsTheClock) {
+  struct Case {
+    const char* clock;
+    const char* length;
+    int32_t ticks;
+    double fraction;  // of the bar's width
   };
-  EXPECT_EQ(bar(0), 0);
-  EXPECT_LT(bar(9120), bar(18240));
-  EXPECT_GT(bar(36480), 40);
-  EXPECT_EQ(bar(99999), bar(36480)) << "past the end stays full";
+  const Case cases[] = {
+      {"00:00:00", "00:00:45", 0, 0.0},
+      {"00:00:09", "00:00:45", 9120, 0.2},
+      {"00:00:36", "00:00:45", 18240, 0.8},      // ticks at half, time at four fifths
+      {"00:00:45", "00:00:45", 36480, 1.0},
+      {"00:01:40", "00:00:45", 99999, 1.0},      // past the end stays full
+      {"00:00:00", "00:00:00", 9120, 0.25},      // under a second long: by ticks
+      {"00:00:00", "", 27360, 0.75},             // no length yet: by ticks
+  };
+  for (const Case& c : cases) {
+    DisplayState s = PlayingSong();
+    s.clockText = c.clock;
+    s.lengthText = c.length;
+    s.ticks = c.ticks;
+    std::string line = Find(LayoutScreen(s, {80, 24}), "[");
+    const size_t open = line.find('['), close = line.find(']');
+    ASSERT_NE(close, std::string::npos) << line;
+    const double width = static_cast<double>(close - open - 1);
+    EXPECT_NEAR(static_cast<double>(std::count(line.begin(), line.end(), '=')), c.fraction * width, 1.0)
+        << c.clock << " of " << c.length << ": " << line;
+  }
 }
 
 TEST(ScreenLayout, UsesTheFileNameWhenTheSongHasNoTitle) {
