@@ -195,7 +195,9 @@ void PlayThreeNotes(Tally& t, ReadCaptureFn read, ClearCaptureFn clear) {
              "the note-ons in order with their velocity");
     for (size_t i = 1; i < 3; ++i) {
       const int64_t gap = on[i].micros - on[i - 1].micros;
-      t.Expect(gap > 250000 - 40000 && gap < 250000 + 40000,
+      // Wide enough for a machine that stalls a thread for a tenth of a
+      // second now and then; a wrong tempo or division is still far outside.
+      t.Expect(gap > 250000 - 100000 && gap < 250000 + 150000,
                "note " + std::to_string(i + 1) + " sounds 250 ms after the one before (" + std::to_string(gap) + " us)");
     }
     size_t off = 0;
