@@ -116,8 +116,6 @@ Cpu CpuNow() {
           static_cast<double>(u.ru_stime.tv_sec) + static_cast<double>(u.ru_stime.tv_usec) / 1e6};
 }
 
-double CpuSeconds() { return CpuNow().Total(); }
-
 // What exact timing costs at the least, measured in the same run: one
 // thread that only sleeps until each group's time and wakes (no timer slack,
 // as the player's threads). The player needs one such wake-up per group of
@@ -270,12 +268,12 @@ void BM_IdleCpu(benchmark::State& state) {
   mm::PumpMessages();  // what earlier cases left waiting
   double cpu = 0;
   for (auto _ : state) {
-    const double before = CpuSeconds();
+    const double before = CpuNow().Total();
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
       mm::WaitAndDispatch(static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(end - now).count()));
     }
-    cpu = CpuSeconds() - before;
+    cpu = CpuNow().Total() - before;
   }
   if (stream) {
     mm::midiOutReset(stream);

@@ -140,8 +140,8 @@ inline std::vector<double> LevelOnsets(const Audio& a, double high, double low, 
   std::vector<double> out;
   bool armed = true;
   for (double t = 0; t + frame <= a.Seconds(); t += frame) {
-    double level = Rms(a, t, t + frame);
     if (!armed && HasDigitalSilence(a, t, t + frame, 0.002)) continue;
+    const double level = Rms(a, t, t + frame);
     if (armed && level > high && (out.empty() || t - out.back() >= gap)) {
       out.push_back(t);
       armed = false;
